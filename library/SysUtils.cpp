@@ -608,7 +608,7 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& out) {
     for (int m = 1; m < month; ++m) days += DaysInMonth(year, m);
     const int64_t y = year - 1;
     days += y * 365 + y / 4 - y / 100 + y / 400;
-    out = static_cast<double>(days - kDaysBefore1900 - 1);
+    out = static_cast<double>(days - kDaysBefore1900);
     return true;
 }
 
@@ -625,7 +625,7 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec) {
 }
 
 void DecodeDate(TDateTime dt, int& year, int& month, int& day) {
-    int64_t d = static_cast<int64_t>(std::floor(dt)) + kDaysBefore1900;  // days since 0001-01-01, 0-based
+    int64_t d = static_cast<int64_t>(std::floor(dt)) + kDaysBefore1900 - 1;  // days since 0001-01-01, 0-based
     if (d < 0) {
         year = month = day = 0;
         return;
