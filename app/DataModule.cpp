@@ -1,0 +1,76 @@
+#include "app/DataModule.h"
+
+namespace ortello {
+
+namespace {
+TDataModule1* gInstance = nullptr;
+}
+
+const TClassInfo& TDataModule1::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TDataModule1>("TDataModule1", &TComponent::StaticClass()).Build();
+    return info;
+}
+
+TDataModule1* TDataModule1::Instance() { return gInstance; }
+
+std::function<void(const std::string&, int, int)>& TDataModule1::StartupListStart() {
+    static std::function<void(const std::string&, int, int)> f;
+    return f;
+}
+
+std::function<void(int, int)>& TDataModule1::StartupStatus() {
+    static std::function<void(int, int)> f;
+    return f;
+}
+
+TDataModule1::TDataModule1(TComponent* owner) : TComponent(owner) {
+    SetName("DataModule1");
+    gInstance = this;
+    SetLoading(true);
+
+    DAVNodeData1 = new TLOMNodeData(this);
+    DAVNodeData1->SetName("DAVNodeData1");
+    DAVNodeData1->SetLoading(true);
+    DAVNodeData1->SetFileName("M_dav.dat");
+    DAVNodeData1->SetPath("data\\");
+    DAVNodeData1->SetDataPath(rpCommonFiles);
+    DAVNodeData1->SetAutoLoad(false);
+    DAVNodeData1->SetRequired(false);
+    DAVNodeData1->SetRootName("Products");
+    DAVNodeData1->SetCustomDiscountsPath("discounts\\");
+    DAVNodeData1->SetMaxDiscount(99);
+    DAVNodeData1->SetShowDiscountProgress(true);
+    {
+        TStringList fields;
+        for (const std::string& f : DefaultDAVFields()) fields.Add(f);
+        DAVNodeData1->SetDAVFields(&fields);
+    }
+
+    QORListController1 = new TQORListController(this);
+    QORListController1->SetName("QORListController1");
+    QORListController1->SetLoading(true);
+    QORListController1->SetMultiThreaded(false);
+    QORListController1->OnListStart = [](const std::string& f, int no, int files) {
+        if (StartupListStart()) StartupListStart()(f, no, files);
+    };
+    QORListController1->OnStatus = [](int n, int c) {
+        if (StartupStatus()) StartupStatus()(n, c);
+    };
+
+    for (int i = 0; i < ComponentCount(); ++i) Components(i)->Loaded();
+    TComponent::Loaded();
+    DataModuleCreate();
+}
+
+TDataModule1::~TDataModule1() {
+    if (gInstance == this) gInstance = nullptr;
+    DestroyComponents();
+}
+
+void TDataModule1::DataModuleCreate() {
+    QORListController1->LoadLists();
+}
+
+void RegisterApplicationClasses() { RegisterClass(TDataModule1::StaticClass()); }
+
+}  // namespace ortello

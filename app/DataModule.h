@@ -1,0 +1,40 @@
+// The data module: single owner of the shared non-visual components.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "catalog/CatalogDatabase.h"
+#include "library/Classes.h"
+#include "library/ListComponents.h"
+
+namespace ortello {
+
+class TDataModule1 : public TComponent {
+    ORTELLO_CLASS()
+public:
+    // Streams the module in (components in their documented order, designed values,
+    // Loaded) and runs its creation handler, which loads every data file.
+    explicit TDataModule1(TComponent* owner = nullptr);
+    ~TDataModule1() override;
+
+    TLOMNodeData* DAVNodeData1 = nullptr;
+    TQORListController* QORListController1 = nullptr;
+
+    // One line per failed load, in load order.
+    const TStringList& LoadErrors() const { return QORListController1->LoadErrors(); }
+
+    // The single instance reachable from every window (null before creation).
+    static TDataModule1* Instance();
+
+    // Progress while loading: the list being read and its position.
+    static std::function<void(const std::string& fileName, int fileNo, int files)>& StartupListStart();
+    static std::function<void(int number, int count)>& StartupStatus();
+
+private:
+    void DataModuleCreate();
+};
+
+void RegisterApplicationClasses();
+
+}  // namespace ortello

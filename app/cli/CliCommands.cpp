@@ -1,0 +1,193 @@
+#include "app/cli/CliCommands.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/DataModule.h"
+#include "app/Startup.h"
+#include "library/Json.h"
+#include "library/SysUtils.h"
+
+namespace ortello::cli {
+
+namespace {
+
+struct Context {
+    TStartupOptions options;
+    std::vector<std::string> args;  // after the command words
+    std::ostream& out;
+    std::ostream& err;
+    std::unique_ptr<TDataModule1> module;
+
+    TDataModule1& Module() {
+        if (!module) {
+            InitializeModule(options);
+            module = std::make_unique<TDataModule1>();
+        }
+        return *module;
+    }
+};
+
+const char* const kUsage =
+    "usage: ortello-cli [--home DIR] COMMAND ...\n"
+    "commands:\n"
+    "  catalog stats\n"
+    "  catalog find PARTNO\n"
+    "  catalog node PATH\n";
+
+void WriteEntry(JsonWriter& j, const TLOMEntry& e) {
+    j.BeginObject();
+    j.Field("PartNo", e.PartNo());
+    j.Field("XRef", e.XRef());
+    j.Field("SecondXRef", e.SecondXRef());
+    j.Field("PartNumber", e.GetPartNumber());
+    j.Field("Desc", e.Desc());
+    j.Field("ProdCat", e.ProdCatText());
+    j.Field("DiscGrps", e.DiscGrps());
+    j.Field("DiscCats", e.DiscCats());
+    j.Field("Avail_Code", e.Avail_Code());
+    j.Field("Specmaster", e.Specmaster());
+    j.Field("BegFreq", e.BegFreq());
+    j.Field("EndingFreq", e.EndingFreq());
+    j.Key("NodePath");
+    if (e.Parent())
+        j.String(static_cast<const TLOMBaseNode*>(e.Parent())->Path());
+    else
+        j.Null();
+    j.Key("Prices").BeginArray();
+    for (int c = 0; c < kCurrencyCount; ++c) j.Number(e.GetIndexedPrice(c));
+    j.EndArray();
+    j.Key("MeasurePrices").BeginArray();
+    for (int c = 0; c < kCurrencyCount; ++c) j.Number(e.GetMeasurePrice(c));
+    j.EndArray();
+    j.Field("Discount", e.Discount());
+    j.EndObject();
+}
+
+int CatalogStats(Context& ctx) {
+    TDataModule1& dm = ctx.Module();
+    TLOMNodeData& cat = *dm.DAVNodeData1;
+    JsonWriter j;
+    j.BeginObject();
+    j.Key("file");
+    if (cat.LoadedFile().empty())
+        j.Null();
+    else
+        j.String(cat.LoadedFile());
+    j.Field("nodes", cat.Container().Count());
+    j.Field("parts", cat.GetParts().Count());
+    j.Key("loadErrors").BeginArray();
+    for (int i = 0; i < dm.LoadErrors().Count(); ++i) j.String(dm.LoadErrors()[i]);
+    j.EndArray();
+    j.EndObject();
+    ctx.out << j.str() << "\n";
+    return 0;
+}
+
+int CatalogFind(Context& ctx) {
+    if (ctx.args.size() != 1) throw Exception("catalog find needs one part number");
+    TLOMNodeData& cat = *ctx.Module().DAVNodeData1;
+    const int pos = cat.GetParts().FindByPartNo(ctx.args[0]);
+    if (pos < 0) {
+        ctx.err << "Part \"" << ctx.args[0] << "\" was not found in the catalog\n";
+        return 1;
+    }
+    JsonWriter j;
+    WriteEntry(j, *cat.EntryAt(pos));
+    ctx.out << j.str() << "\n";
+    return 0;
+}
+
+int CatalogNode(Context& ctx) {
+    if (ctx.args.size() != 1) throw Exception("catalog node needs one node path");
+    TLOMNodeData& cat = *ctx.Module().DAVNodeData1;
+    const int pos = cat.Container().FindNodeByPath(ctx.args[0]);
+    if (pos < 0) {
+        ctx.err << "Node \"" << ctx.args[0] << "\" was not found in the catalog\n";
+        return 1;
+    }
+    const TLOMBaseNode& node = *cat.Container().Node(pos);
+    JsonWriter j;
+    j.BeginObject();
+    j.Field("Path", node.Path());
+    j.Field("Name", node.NodeName());
+    j.Key("Children").BeginArray();
+    for (int i = 0; i < node.Children().Count(); ++i) j.String(node.Children().Node(i)->NodeName());
+    j.EndArray();
+    j.Key("Parts").BeginArray();
+    for (int i = 0; i < node.Parts().Count(); ++i) j.String(node.Parts().Entry(i)->PartNo());
+    j.EndArray();
+    j.EndObject();
+    ctx.out << j.str() << "\n";
+    return 0;
+}
+
+using Command = std::function<int(Context&)>;
+
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"catalog stats", CatalogStats},
+        {"catalog find", CatalogFind},
+        {"catalog node", CatalogNode},
+    };
+    return commands;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& argsIn, std::ostream& out, std::ostream& err) {
+    Context ctx{{}, {}, out, err, nullptr};
+    std::vector<std::string> words;
+    for (size_t i = 0; i < argsIn.size(); ++i) {
+        const std::string& a = argsIn[i];
+        if (a == "--home") {
+            if (i + 1 >= argsIn.size()) {
+                err << "--home needs a folder\n";
+                return 2;
+            }
+            ctx.options.Home = argsIn[++i];
+        } else if (a.rfind("--home=", 0) == 0) {
+            ctx.options.Home = a.substr(7);
+        } else if (a == "--help" || a == "-h") {
+            out << kUsage;
+            return 0;
+        } else {
+            words.push_back(a);
+        }
+    }
+    // The longest command that the words start with.
+    const Command* found = nullptr;
+    size_t used = 0;
+    for (auto& [name, cmd] : Commands()) {
+        std::vector<std::string> parts;
+        size_t s = 0;
+        while (s <= name.size()) {
+            const size_t e = name.find(' ', s);
+            parts.push_back(name.substr(s, e == std::string::npos ? std::string::npos : e - s));
+            if (e == std::string::npos) break;
+            s = e + 1;
+        }
+        if (parts.size() > words.size() || parts.size() <= used) continue;
+        bool match = true;
+        for (size_t k = 0; k < parts.size(); ++k) match = match && words[k] == parts[k];
+        if (match) {
+            found = &cmd;
+            used = parts.size();
+        }
+    }
+    if (!found) {
+        err << (words.empty() ? std::string("no command given") : "unknown command: " + words[0]) << "\n"
+            << kUsage;
+        return 2;
+    }
+    ctx.args.assign(words.begin() + static_cast<long>(used), words.end());
+    try {
+        return (*found)(ctx);
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+        return 1;
+    }
+}
+
+}  // namespace ortello::cli

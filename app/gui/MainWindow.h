@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QMainWindow>
+
+class QLineEdit;
+class QTableView;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QLabel;
+
+namespace ortello {
+
+class TDataModule1;
+class TLOMBaseNode;
+
+// The parts of one catalog node: part number, description and price.
+class TNodePartsModel : public QAbstractTableModel {
+public:
+    void SetNode(const TLOMBaseNode* node);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    int RowOfPart(std::string_view partNo) const;
+
+private:
+    const TLOMBaseNode* node_ = nullptr;
+};
+
+class TfrmOrtello : public QMainWindow {
+public:
+    explicit TfrmOrtello(TDataModule1& dataModule);
+    ~TfrmOrtello() override;
+
+    QTreeWidget* Tree() const { return tree_; }
+    TNodePartsModel* PartsModel() const { return model_; }
+    // Selects the node and the part with this number; false when not in the catalog.
+    bool GoToPart(const QString& partNo);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildTree();
+    void ShowNode(QTreeWidgetItem* item);
+    void FindPart();
+    void About();
+    void RestoreSettings();
+    void SaveSettings();
+
+    TDataModule1& dm_;
+    QTreeWidget* tree_;
+    QTableView* table_;
+    TNodePartsModel* model_;
+    QLineEdit* search_;
+    QLabel* nodeLabel_;
+};
+
+}  // namespace ortello
