@@ -146,18 +146,30 @@ TQORListController::~TQORListController() = default;
 
 void TQORListController::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
-    auto* c = dynamic_cast<TQORBaseListComponent*>(component);
-    if (!c) return;
-    auto it = std::find(components_.begin(), components_.end(), c);
-    if (operation == TOperation::opInsert) {
-        if (it == components_.end() && c->Owner() == Owner()) components_.push_back(c);
-    } else if (it != components_.end()) {
+    if (operation == TOperation::opRemove) {
+        // Compared by address: a component being destroyed no longer has its own type.
+        auto it = std::find_if(components_.begin(), components_.end(),
+                               [&](TQORBaseListComponent* c) { return static_cast<TComponent*>(c) == component; });
+        if (it == components_.end()) return;
+        if (current_ == *it) current_ = nullptr;
         components_.erase(it);
-        if (current_ == c) current_ = nullptr;
+        return;
     }
+    auto* c = dynamic_cast<TQORBaseListComponent*>(component);
+    if (c && c->Owner() == Owner() && std::find(components_.begin(), components_.end(), c) == components_.end())
+        components_.push_back(c);
 }
 
 void TQORListController::LoadLists() {
+    // Components created after the controller were announced before their own
+    // constructors ran, when their type could not yet be told: take them in now,
+    // in the owner's order.
+    if (Owner()) {
+        std::vector<TQORBaseListComponent*> ordered;
+        for (int i = 0; i < Owner()->ComponentCount(); ++i)
+            if (auto* c = dynamic_cast<TQORBaseListComponent*>(Owner()->Components(i))) ordered.push_back(c);
+        components_ = std::move(ordered);
+    }
     files_ = static_cast<int>(std::count_if(components_.begin(), components_.end(),
                                              [](TQORBaseListComponent* c) { return !c->AutoLoad(); }));
     fileNo_ = 0;
