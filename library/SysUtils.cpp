@@ -354,16 +354,64 @@ std::string GroupThousands(const std::string& digits, char sep) {
     return r;
 }
 
-// Rounds |v| to `precision` significant digits, then prints with `digits` decimals.
+// The platform rounds decimal digits half away from zero: 7.125 gives "7.13".
+// Works on the 18-significant-digit decimal expansion of |v|.
+struct Decimal {
+    std::string digits;  // no leading zeros; empty for zero
+    int exponent = 0;    // value = 0.d1d2d3... * 10^exponent
+};
+
+Decimal ToDecimal(double av) {
+    Decimal d;
+    if (av == 0) return d;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", av);
+    const char* e = std::strchr(buf, 'e');
+    for (const char* p = buf; p < e; ++p)
+        if (*p >= '0' && *p <= '9') d.digits += *p;
+    d.exponent = std::atoi(e + 1) + 1;
+    return d;
+}
+
+// Keeps `keep` digits (counted from the first), rounding half up.
+void RoundDigits(Decimal& d, int keep) {
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    if (static_cast<int>(d.digits.size()) <= keep) return;
+    const bool up = d.digits[static_cast<size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<size_t>(keep));
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') d.digits[static_cast<size_t>(i--)] = '0';
+        if (i < 0) {
+            d.digits = "1";
+            d.exponent += 1;
+        } else {
+            ++d.digits[static_cast<size_t>(i)];
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    if (d.digits.empty()) d.exponent = 0;
+}
+
+// |v| with `digits` decimals after rounding to `precision` significant digits.
 std::string FixedText(double av, int precision, int digits) {
-    if (precision < 1) precision = 1;
-    if (precision > 18) precision = 18;
-    char buf[512];
-    // Limit to the significant digits first, as the platform does.
-    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, av);
-    const double rounded = std::strtod(buf, nullptr);
-    std::snprintf(buf, sizeof buf, "%.*f", std::clamp(digits, 0, 18), rounded);
-    return buf;
+    precision = std::clamp(precision, 1, 18);
+    digits = std::clamp(digits, 0, 18);
+    Decimal d = ToDecimal(av);
+    RoundDigits(d, precision);
+    if (!d.digits.empty()) RoundDigits(d, d.exponent + digits);
+    std::string ip, fp;
+    for (int i = 0; i < d.exponent; ++i)
+        ip += i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<size_t>(i)] : '0';
+    if (ip.empty()) ip = "0";
+    for (int i = 0; i < digits; ++i) {
+        const int k = d.exponent + i;
+        fp += (k >= 0 && k < static_cast<int>(d.digits.size())) ? d.digits[static_cast<size_t>(k)] : '0';
+    }
+    return digits > 0 ? ip + "." + fp : ip;
 }
 }  // namespace
 

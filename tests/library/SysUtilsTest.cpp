@@ -24,6 +24,12 @@ TEST(FloatText, CurrencyAndGeneralFormats) {
     EXPECT_EQ(FloatToStrF(-3, TFloatFormat::ffCurrency, 15, 2), "($3.00)");
     EXPECT_EQ(FloatToStrF(1234567.891, TFloatFormat::ffNumber, 15, 2), "1,234,567.89");
     EXPECT_EQ(FloatToStr(0.1), "0.1");
+    // Decimal halves round away from zero.
+    EXPECT_EQ(Fmt("%0.2f", 7.125), "7.13");
+    EXPECT_EQ(Fmt("%0.0f", 0.5), "1");
+    EXPECT_EQ(Fmt("%0.2f", 9.999), "10.00");
+    EXPECT_EQ(Fmt("%0.2f", -0.004), "0.00");
+    EXPECT_EQ(FloatToStrF(999999.995, TFloatFormat::ffCurrency, 15, 2), "$1,000,000.00");
     EXPECT_EQ(FloatToStr(12.5), "12.5");
     EXPECT_EQ(FloatToStr(1e20), "1E+20");
     EXPECT_EQ(StrToFloat("  12.25 "), 12.25);
