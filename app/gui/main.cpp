@@ -1,6 +1,7 @@
 // ortello: the window program.
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <iostream>
 
@@ -10,10 +11,14 @@
 
 int main(int argc, char** argv) {
     ortello::TStartupOptions options;
+    // --smoke: start, report the window that opened on standard output, and quit
+    // (for installation checks).
+    bool smoke = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--home" && i + 1 < argc) options.Home = argv[++i];
         else if (a.rfind("--home=", 0) == 0) options.Home = a.substr(7);
+        else if (a == "--smoke") smoke = true;
     }
     QApplication app(argc, argv);
     app.setApplicationName("Ortello");
@@ -27,6 +32,13 @@ int main(int argc, char** argv) {
     }
     ortello::TGuiStartup started = ortello::RunGuiStartup(app);
     started.MainWindow->show();
+    if (smoke) {
+        QTimer::singleShot(0, [&] {
+            std::cout << started.MainWindow->objectName().toStdString() << ": "
+                      << started.MainWindow->windowTitle().toStdString() << std::endl;
+            app.quit();
+        });
+    }
     const int rc = app.exec();
     started.MainWindow.reset();
     started.DataModule.reset();
