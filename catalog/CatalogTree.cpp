@@ -1,0 +1,457 @@
+#include "catalog/CatalogTree.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "library/DataLocations.h"
+#include "library/LineReader.h"
+
+namespace ortello {
+
+// ---------------------------------------------------------------- TLOMBaseNode
+
+const TClassInfo& TLOMBaseNode::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TLOMBaseNode>("TLOMBaseNode", &TBaseNode::StaticClass()).Build();
+    return info;
+}
+
+TLOMBaseNode::TLOMBaseNode()
+    : children_(std::make_unique<TLOMNodeList>(true)), parts_(std::make_unique<TLOMParts>(false)) {}
+
+TLOMBaseNode::~TLOMBaseNode() = default;
+
+int TLOMBaseNode::Level() const {
+    int level = 1;
+    for (const TLOMBaseNode* p = Parent(); p; p = p->Parent()) ++level;
+    return level;
+}
+
+void TLOMBaseNode::SetDiscount(double v) {
+    TBaseNode::SetDiscount(v);
+    for (TQorPersistent* p : parts_->List().Raw()) static_cast<TBaseNode*>(p)->SetDiscount(v);
+    for (TQorPersistent* c : children_->List().Raw()) static_cast<TBaseNode*>(c)->SetDiscount(v);
+}
+
+bool TLOMBaseNode::ChildNodesHaveDiscount(double x) const {
+    for (TQorPersistent* c : children_->List().Raw())
+        if (!static_cast<TBaseNode*>(c)->HasDiscountValue(x)) return false;
+    return true;
+}
+
+bool TLOMBaseNode::PartsHaveDiscount(double x) const {
+    for (TQorPersistent* p : parts_->List().Raw())
+        if (!static_cast<TBaseNode*>(p)->HasDiscountValue(x)) return false;
+    return true;
+}
+
+bool TLOMBaseNode::HasDiscountValue(double x) const {
+    return ChildNodesHaveDiscount(x) && PartsHaveDiscount(x) && Discount() == x;
+}
+
+bool TLOMBaseNode::CheckUniformDiscount() {
+    childNodesUniform_ = ChildNodesHaveDiscount(Discount());
+    partsUniform_ = PartsHaveDiscount(Discount());
+    return childNodesUniform_ && partsUniform_;
+}
+
+void TLOMBaseNode::RestoreDiscount() {
+    TBaseNode::SetDiscount(BaselineDiscount());
+    SetDiscountAssigned(false);
+    for (TQorPersistent* p : parts_->List().Raw()) static_cast<TBaseNode*>(p)->RestoreDiscount();
+    for (TQorPersistent* c : children_->List().Raw()) static_cast<TBaseNode*>(c)->RestoreDiscount();
+}
+
+void TLOMBaseNode::CollectCommonDiscount() {
+    commonDiscGrps_.clear();
+    const auto& parts = parts_->List().Raw();
+    if (parts.empty()) return;
+    auto* first = static_cast<TBaseDAVEntry*>(parts.front());
+    const std::string_view grps = first->DiscGrps();
+    const double discount = first->Discount();
+    for (TQorPersistent* p : parts) {
+        auto* e = static_cast<TBaseDAVEntry*>(p);
+        if (!SameText(e->DiscGrps(), grps) || e->Discount() != discount) return;
+    }
+    for (TQorPersistent* p : parts) static_cast<TBaseNode*>(p)->SetDiscountAssigned(false);
+    commonDiscGrps_.assign(grps);
+    SetDiscount(discount);
+    SetDiscountAssigned(true);
+}
+
+void TLOMBaseNode::BuildPath() {
+    path_ = Parent() ? Parent()->Path() + "." + name_ : name_;
+    pathHash_ = StringHash(path_);
+}
+
+// ---------------------------------------------------------------- part lists
+
+const TClassInfo& TBasePartList::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TBasePartList>("TBasePartList", &TQORFileDataList::StaticClass()).Build();
+    return info;
+}
+
+int TBasePartList::FindPartNo(std::string_view partNo) const {
+    for (int i = 0; i < Count(); ++i)
+        if (SameText(Entry(i)->PartNo(), partNo)) return i;
+    return -1;
+}
+
+const TClassInfo& TIndexedList::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TIndexedList>("TIndexedList", &TBasePartList::StaticClass()).Abstract().Build();
+    return info;
+}
+
+TIndexedList::TIndexedList(TLOMDataList* source) : TBasePartList(false), source_(source) {
+    indexer_.SetMaxDepth(4);
+}
+
+TIndexedList::~TIndexedList() = default;
+
+void TIndexedList::Refill() {
+    Clear();
+    if (!source_) return;
+    auto& raw = List().Raw();
+    raw = source_->List().Raw();
+}
+
+namespace {
+// The first eight upper-cased bytes, big-endian, so that integer order is
+// CompareText order over those bytes; ties fall back to the full comparison.
+uint64_t SortPrefix(std::string_view s) {
+    uint64_t v = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        v <<= 8;
+        if (i < s.size()) v |= static_cast<unsigned char>(UpChar(s[i]));
+    }
+    return v;
+}
+}  // namespace
+
+void TIndexedList::BuildIndex() {
+    indexer_.Clear();
+    const auto& raw = List().Raw();
+    for (size_t i = 0; i < raw.size(); ++i)
+        indexer_.AddKey(KeyOf(*static_cast<TBasePartEntry*>(raw[i])), static_cast<int>(i));
+}
+
+void TIndexedList::Reindex() {
+    Refill();
+    auto& raw = List().Raw();
+    struct Keyed {
+        uint64_t prefix;
+        TQorPersistent* item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(raw.size());
+    for (TQorPersistent* p : raw) keyed.push_back({SortPrefix(KeyOf(*static_cast<TBasePartEntry*>(p))), p});
+    std::sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return CompareText(KeyOf(*static_cast<TBasePartEntry*>(a.item)),
+                           KeyOf(*static_cast<TBasePartEntry*>(b.item))) < 0;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) raw[i] = keyed[i].item;
+    BuildIndex();
+}
+
+int TIndexedList::LookupKey(std::string_view key) const {
+    const auto& raw = List().Raw();
+    const int start = indexer_.Lookup(key);
+    const uint32_t hash = StringHashUpper(key);
+    const size_t depth = std::min<size_t>(4, key.size());
+    for (size_t i = static_cast<size_t>(std::max(start, 0)); i < raw.size(); ++i) {
+        const auto& e = *static_cast<TBasePartEntry*>(raw[i]);
+        const std::string_view k = KeyOf(e);
+        // Keys equal to the search key sort inside the group that shares its
+        // indexed prefix; past that group nothing can match.
+        if (k.size() < depth || !SameText(k.substr(0, depth), key.substr(0, depth))) break;
+        if (HashOf(e) == hash && SameText(k, key)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+const TClassInfo& TPartIndexedList::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TPartIndexedList>("TPartIndexedList", &TIndexedList::StaticClass()).Build();
+    return info;
+}
+
+std::string_view TPartIndexedList::KeyOf(const TBasePartEntry& e) const {
+    return static_cast<const TBaseDAVEntry&>(e).PartNo();
+}
+
+const TClassInfo& TRootIndexedPartList::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TRootIndexedPartList>("TRootIndexedPartList", &TIndexedList::StaticClass()).Build();
+    return info;
+}
+
+const TClassInfo& TLOMDataList::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TLOMDataList>("TLOMDataList", &TBasePartList::StaticClass()).Build();
+    return info;
+}
+
+TLOMDataList::TLOMDataList(bool ownsObjects)
+    : TBasePartList(ownsObjects),
+      rootIndex_(std::make_unique<TRootIndexedPartList>(this)),
+      partIndex_(std::make_unique<TPartIndexedList>(this)) {}
+
+TLOMDataList::~TLOMDataList() {
+    // The views refer to the items; empty them before the items go.
+    rootIndex_->Clear();
+    partIndex_->Clear();
+}
+
+TLOMEntry* TLOMDataList::AddNewEntry() {
+    auto entry = std::make_unique<TLOMEntry>();
+    TLOMEntry* e = entry.get();
+    e->SetMasterPosition(Add(std::move(entry)));
+    return e;
+}
+
+int TLOMDataList::FindByPartNo(std::string_view partNo) const {
+    const int i = partIndex_->LookupKey(partNo);
+    return i < 0 ? -1 : partIndex_->Entry(i)->MasterPosition();
+}
+
+int TLOMDataList::FindByRootPartNumber(std::string_view root) const {
+    const int i = rootIndex_->LookupKey(root);
+    return i < 0 ? -1 : rootIndex_->Entry(i)->MasterPosition();
+}
+
+void TLOMDataList::SortList() {
+    Sort([](const TQorPersistent* a, const TQorPersistent* b) {
+        return CompareText(static_cast<const TBaseDAVEntry*>(a)->PartNo(), static_cast<const TBaseDAVEntry*>(b)->PartNo());
+    });
+}
+
+void TLOMDataList::Reindex() {
+    rootIndex_->Reindex();
+    partIndex_->Reindex();
+}
+
+const TClassInfo& TLOMPartList::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TLOMPartList>("TLOMPartList", &TLOMDataList::StaticClass()).Build();
+    return info;
+}
+
+const TClassInfo& TLOMParts::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TLOMParts>("TLOMParts", &TLOMPartList::StaticClass()).Build();
+    return info;
+}
+
+const TClassInfo& TLOMNodeList::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TLOMNodeList>("TLOMNodeList", &TQorPersistList::StaticClass()).Build();
+    return info;
+}
+
+// ---------------------------------------------------------------- TLOMContainer
+
+const TClassInfo& TLOMContainer::StaticClass() {
+    static const TClassInfo& info = *ClassBuilder<TLOMContainer>("TLOMContainer", &TQORObjectList::StaticClass()).Build();
+    return info;
+}
+
+const TClassInfo& TLOMNoLoadContainer::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TLOMNoLoadContainer>("TLOMNoLoadContainer", &TLOMContainer::StaticClass()).Build();
+    return info;
+}
+
+TLOMContainer::TLOMContainer(NoLoad)
+    : TQORObjectList(false), root_(std::make_unique<TLOMBaseNode>()), parts_(std::make_unique<TLOMPartList>(true)) {}
+
+TLOMContainer::TLOMContainer() : TLOMContainer(NoLoad{}) {
+    const std::string path = ProgramFolder() + "data/m_dav.dat";
+    if (FileExists(path)) LoadCatalog(path);
+}
+
+TLOMContainer::~TLOMContainer() {
+    TQORObjectList::Clear();  // the flat list only refers to nodes
+    root_.reset();
+    parts_.reset();
+}
+
+void TLOMContainer::Clear() {
+    TQORObjectList::Clear();
+    root_->Children().Clear();
+    root_->Parts().Clear();
+    parts_->PartIndex().Clear();
+    parts_->RootIndex().Clear();
+    parts_->Clear();
+}
+
+int TLOMContainer::FindNodeByName(std::string_view name) const {
+    for (int i = 0; i < Count(); ++i)
+        if (SameText(Node(i)->NodeName(), name)) return i;
+    return -1;
+}
+
+int TLOMContainer::FindNodeByPath(std::string_view path) const {
+    const uint32_t h = StringHash(path);
+    for (int i = 0; i < Count(); ++i) {
+        const TLOMBaseNode* n = Node(i);
+        if (n->PathHash() == h && SameText(n->Path(), path)) return i;
+    }
+    return -1;
+}
+
+void TLOMContainer::ResetAllDiscounts() {
+    for (TQorPersistent* n : List().Raw()) static_cast<TBaseNode*>(n)->ResetDiscount();
+    for (TQorPersistent* p : parts_->List().Raw()) static_cast<TBaseNode*>(p)->ResetDiscount();
+}
+
+void TLOMContainer::BuildPaths() {
+    for (TQorPersistent* n : List().Raw()) static_cast<TBaseNode*>(n)->BuildPath();
+}
+
+namespace {
+char ClosingMarker(char c) {
+    switch (c) {
+        case '[': return ']';
+        case '{': return '}';
+        default: return c;
+    }
+}
+
+int MarkerLevel(char c) {
+    switch (c) {
+        case '[': return 1;
+        case '{': return 2;
+        case '~': return 3;
+        case '#': return 4;
+        case '`': return 5;
+        case '^': return 6;
+        default: return 0;
+    }
+}
+
+void LoadFromReader(TLOMContainer& self, TLineReader& reader, const std::string& path, TLOMPartList& parts,
+                    TLOMBaseNode& root) {
+    TCatalogHost& host = self.Host();
+    auto report = [&](const std::string& msg) {
+        if (host.LoadError) host.LoadError(msg);
+    };
+    size_t lineCount = 0;
+    try {
+        lineCount = reader.CountLines();
+    } catch (const EStreamError&) {
+        lineCount = 0;  // unreadable counts as a file without lines
+    }
+    if (lineCount == 0) throw ENoDAVData("");
+    const int count = static_cast<int>(std::min<size_t>(lineCount, INT32_MAX));
+
+    std::string_view line;
+    std::string decoded;
+    auto next = [&]() -> bool {
+        if (!reader.Next(line)) return false;
+        if (!IsAscii(line)) {
+            decoded = Cp1252ToUtf8(line);
+            line = decoded;
+        }
+        return true;
+    };
+    if (!next()) throw ENoDAVData("");
+    TNoExceptPartProps props(line, host.DAVFields, TLOMEntry::StaticClass(), [&](const std::string& msg) {
+        report(Fmt("%0s in File \"%0s\" does not exist", msg, host.FileName));
+    });
+    auto* scratch = static_cast<TLOMEntry*>(props.Template());
+    next();  // captions: not read
+
+    self.DoLoadStart(path);
+    std::array<TLOMBaseNode*, 7> lastOfLevel{};
+    lastOfLevel[0] = &root;
+    TLOMBaseNode* current = nullptr;
+    parts.List().Reserve(lineCount);
+    struct ProgressAtEnd {
+        TLOMContainer& c;
+        int n;
+        ~ProgressAtEnd() { c.DoProgress(n, n); }
+    } atEnd{self, count};
+
+    for (int lineNo = 2; next(); ++lineNo) {
+        const char c = line.empty() ? ' ' : line[0];
+        const int level = MarkerLevel(c);
+        if (level > 0) {
+            // The name runs to the closing character, else to the end of the line.
+            const char close = ClosingMarker(c);
+            const size_t p = line.find(close, 1);
+            std::string name = p == std::string_view::npos ? " " + std::string(line.substr(1))
+                                                            : std::string(line.substr(1, p - 1));
+            TLOMBaseNode* parent = lastOfLevel[static_cast<size_t>(level - 1)];
+            if (!parent) {
+                report(Fmt("Node \"%0s\" has no parent node in File %0s at line %0d", Trim(name), host.FileName,
+                           lineNo));
+                current = nullptr;
+            } else {
+                auto node = std::make_unique<TLOMBaseNode>();
+                node->SetNodeName(name);
+                node->SetParent(level == 1 ? nullptr : parent);
+                TLOMBaseNode* n = node.get();
+                self.Add(n);
+                parent->Children().Add(std::move(node));
+                lastOfLevel[static_cast<size_t>(level)] = n;
+                current = n;
+            }
+        }
+        if ((lineNo & 0xFF) == 0xFF) self.DoProgress(lineNo, count);
+        if (level > 0 || c == ' ' || c == ';') continue;
+        if (TrimView(line).empty()) continue;
+        try {
+            if (!props.ParseLine(line)) continue;
+        } catch (const EInvalidFieldValue& e) {
+            report(Fmt("%0s in File %0s at line %0d", e.Message(), host.FileName, lineNo));
+            continue;
+        }
+        if (!current || scratch->Desc().empty()) continue;
+        TLOMEntry* entry = parts.AddNewEntry();
+        entry->Assign(scratch);
+        entry->SetParent(current);
+        current->Parts().Add(entry);
+    }
+}
+}  // namespace
+
+void TLOMContainer::LoadCatalog(const std::string& path) {
+    std::unique_ptr<TLineReader> reader;
+    try {
+        reader = std::make_unique<TLineReader>(path);
+    } catch (const EStreamError&) {
+        throw ENoDAVData("");
+    }
+    try {
+        LoadFromReader(*this, *reader, path, *parts_, *root_);
+    } catch (...) {
+        parts_->Reindex();
+        throw;
+    }
+    parts_->Reindex();
+}
+
+void TLOMContainer::LoadCatalogText(std::string_view bytes, const std::string& path) {
+    TLineReader reader(bytes);
+    try {
+        LoadFromReader(*this, reader, path, *parts_, *root_);
+    } catch (...) {
+        parts_->Reindex();
+        throw;
+    }
+    parts_->Reindex();
+}
+
+void RegisterCatalogTreeClasses() {
+    RegisterClass(TLOMBaseNode::StaticClass());
+    RegisterClass(TBasePartList::StaticClass());
+    RegisterClass(TLOMDataList::StaticClass());
+    RegisterClass(TLOMPartList::StaticClass());
+    RegisterClass(TLOMParts::StaticClass());
+    RegisterClass(TLOMNodeList::StaticClass());
+    RegisterClass(TPartIndexedList::StaticClass());
+    RegisterClass(TRootIndexedPartList::StaticClass());
+    RegisterClass(TLOMContainer::StaticClass());
+    RegisterClass(TLOMNoLoadContainer::StaticClass());
+}
+
+}  // namespace ortello
