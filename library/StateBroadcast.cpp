@@ -96,7 +96,12 @@ void TQORSystemStateClient::Dispatch(TMessage& message) {
 }
 
 void TQORSystemStateClient::StateMessage(TMessage& message) {
-    if (message.WParam == skControllerGone) controller_ = nullptr;
+    if (message.WParam == skControllerGone && controller_) {
+        // Leave the list too: a stray kind-0 message must not leave a dangling entry.
+        TQORSystemStateController* gone = controller_;
+        controller_ = nullptr;
+        gone->UnregisterClient(this);
+    }
 }
 
 void TQORSystemStateClient::Notification(TComponent* component, TOperation operation) {

@@ -81,6 +81,8 @@ TEST(StateBroadcast, KindZeroDropsTheController) {
     m.WParam = skControllerGone;
     c.Dispatch(m);
     EXPECT_EQ(c.Controller(), nullptr);
+    // The client also left the list: the controller, destroyed after it, never reaches it.
+    EXPECT_EQ(controller.ClientCount(), 0);
 }
 
 }  // namespace
