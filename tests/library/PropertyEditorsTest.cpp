@@ -242,10 +242,11 @@ TEST(PropertyEditorRegistry, PassesTypeIdentityAndExactNames) {
 
 TEST(PropertyEditorRegistry, PassOrderAndNewestRecordFirst) {
     const TTypeInfo* t = MakeAliasType("TLabelText", TypeString());
-    const TClassInfo& cls = *ClassBuilder<TWidget>("TLabelled", &TWidget::StaticClass())
-                                 .Prop("Label", t, &TWidget::Name, &TWidget::SetName)
-                                 .Prop("Other", t, &TWidget::File, &TWidget::SetFile)
-                                 .Build();
+    const std::unique_ptr<TClassInfo> owned(ClassBuilder<TWidget>("TLabelled", &TWidget::StaticClass())
+                                                .Prop("Label", t, &TWidget::Name, &TWidget::SetName)
+                                                .Prop("Other", t, &TWidget::File, &TWidget::SetFile)
+                                                .Build());
+    const TClassInfo& cls = *owned;
     auto obj = cls.Create();
     auto* w = static_cast<TPersistent*>(obj.get());
     auto editor = [&](const char* name) { return FindEditorClass(w, cls.FindProperty(name)).Name(); };
