@@ -7,7 +7,7 @@ TDataModule1* gInstance = nullptr;
 }
 
 const TClassInfo& TDataModule1::StaticClass() {
-    static const TClassInfo& info = *ClassBuilder<TDataModule1>("TDataModule1", &TComponent::StaticClass()).Build();
+    static const TClassInfo& info = *ClassBuilder<TDataModule1>("TDataModule1", &TDataModule::StaticClass()).Build();
     return info;
 }
 
@@ -23,7 +23,7 @@ std::function<void(int, int)>& TDataModule1::StartupStatus() {
     return f;
 }
 
-TDataModule1::TDataModule1(TComponent* owner) : TComponent(owner) {
+TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     SetName("DataModule1");
     gInstance = this;
     SetLoading(true);
@@ -45,6 +45,14 @@ TDataModule1::TDataModule1(TComponent* owner) : TComponent(owner) {
         for (const std::string& f : DefaultDAVFields()) fields.Add(f);
         DAVNodeData1->SetDAVFields(&fields);
     }
+
+    OTStateController1 = new TOTStateController(this);
+    OTStateController1->SetName("OTStateController1");
+    OTStateController1->SetLoading(true);
+    // The catalog's pricing events reach every state client.
+    DAVNodeData1->OnCurrencyChange = [this](TCurrencyType c) { OTStateController1->CurrencyChanged(c); };
+    DAVNodeData1->OnScheduleChange = [this](TObject*) { OTStateController1->DiscountChanged(); };
+    DAVNodeData1->OnPartTypeChange = [this](TObject*) { OTStateController1->PartRefChanged(); };
 
     QORListController1 = new TQORListController(this);
     QORListController1->SetName("QORListController1");

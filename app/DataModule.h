@@ -6,11 +6,13 @@
 
 #include "catalog/CatalogDatabase.h"
 #include "library/Classes.h"
+#include "library/Controls.h"
+#include "library/StateBroadcast.h"
 #include "library/ListComponents.h"
 
 namespace ortello {
 
-class TDataModule1 : public TComponent {
+class TDataModule1 : public TDataModule {
     ORTELLO_CLASS()
 public:
     // Streams the module in (components in their documented order, designed values,
@@ -19,6 +21,7 @@ public:
     ~TDataModule1() override;
 
     TLOMNodeData* DAVNodeData1 = nullptr;
+    TOTStateController* OTStateController1 = nullptr;
     TQORListController* QORListController1 = nullptr;
 
     // One line per failed load, in load order.

@@ -7,6 +7,8 @@
 #include "app/DataModule.h"
 #include "app/Startup.h"
 #include "library/Json.h"
+#include "library/PropsDump.h"
+#include "library/TypeInfo.h"
 #include "library/SysUtils.h"
 
 namespace ortello::cli {
@@ -34,7 +36,8 @@ const char* const kUsage =
     "commands:\n"
     "  catalog stats\n"
     "  catalog find PARTNO\n"
-    "  catalog node PATH\n";
+    "  catalog node PATH\n"
+    "  props CLASS\n";
 
 void WriteEntry(JsonWriter& j, const TLOMEntry& e) {
     j.BeginObject();
@@ -123,6 +126,18 @@ int CatalogNode(Context& ctx) {
     return 0;
 }
 
+int Props(Context& ctx) {
+    if (ctx.args.size() != 1) throw Exception("props needs one class name");
+    RegisterAllClasses();
+    const TClassInfo* cls = FindClass(ctx.args[0]);
+    if (!cls) {
+        ctx.err << "Class \"" << ctx.args[0] << "\" is not registered\n";
+        return 1;
+    }
+    ctx.out << DumpClassPropsJson(*cls) << "\n";
+    return 0;
+}
+
 using Command = std::function<int(Context&)>;
 
 const std::map<std::string, Command>& Commands() {
@@ -130,6 +145,7 @@ const std::map<std::string, Command>& Commands() {
         {"catalog stats", CatalogStats},
         {"catalog find", CatalogFind},
         {"catalog node", CatalogNode},
+        {"props", Props},
     };
     return commands;
 }

@@ -75,6 +75,24 @@ TEST(Startup, FaultyCatalogLineGivesOneLoadErrorAndTheRestLoads) {
     EXPECT_EQ(dm.DAVNodeData1->Container().Node(1)->Path(), "Antennas.Dishes");
 }
 
+TEST(Startup, CatalogPricingEventsReachStateClients) {
+    Home home;
+    home.Start();
+    TDataModule1 dm;
+    TOTStateClient client(nullptr);
+    client.SetController(dm.OTStateController1);
+    std::vector<std::string> heard;
+    client.OnCurrencyChange = [&](TObject*, int c) { heard.push_back("currency " + std::to_string(c)); };
+    client.OnPartRefChange = [&](TObject*) { heard.push_back("partref"); };
+    client.OnDiscountChange = [&](TObject*) { heard.push_back("discount"); };
+    dm.DAVNodeData1->SetCurrencyType(ctYen);
+    dm.DAVNodeData1->SetPartRef(prCustomer);
+    dm.DAVNodeData1->SetPartRef(prCustomer);
+    dm.DAVNodeData1->SetSchedule("Other");
+    EXPECT_EQ(heard, (std::vector<std::string>{"currency 4", "partref", "currency 0", "discount"}));
+    dm.DAVNodeData1->SetPartRef(prVelmar);
+}
+
 TEST(Startup, CatalogLookupOrderAndMissingFiles) {
     Home home;
     home.Start();
@@ -165,4 +183,8 @@ TEST(Cli, CatalogCommands) {
     ASSERT_EQ(run({"catalog", "stats"}, out, err), 0);
     EXPECT_NE(out.find("\"parts\": 1"), std::string::npos);
     EXPECT_EQ(run({"frobnicate"}, out, err), 2);
+    ASSERT_EQ(run({"props", "TLOMEntry"}, out, err), 0) << err;
+    EXPECT_NE(out.find("\"name\": \"PartNo\""), std::string::npos);
+    EXPECT_NE(out.find("\"editor\": \"TPartNoPropertyEditor\""), std::string::npos) << out.substr(0, 2000);
+    EXPECT_EQ(run({"props", "TNoSuchClass"}, out, err), 1);
 }
