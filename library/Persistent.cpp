@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "library/ObjectStream.h"
+
 namespace ortello {
 
 const TClassInfo& TQorPersistent::StaticClass() {
@@ -206,6 +208,7 @@ void RegisterPersistentClasses() {
     RegisterClass(TQorPersistList::StaticClass());
     RegisterClass(TQORObjectList::StaticClass());
     RegisterClass(TStringList::StaticClass());
+    RegisterPersistentAliases();
 }
 
 }  // namespace ortello
