@@ -701,8 +701,10 @@ std::string FormatDateTime(std::string_view format, TDateTime dt) {
         } else if (c == 'm') {
             const size_t n = count('m');
             // "m" right after an hour means minutes.
-            const bool minutes = !out.empty() && (format.substr(0, i).find_last_of("hH") != std::string_view::npos) &&
-                                 format.substr(0, i).find_last_of("hH") > format.substr(0, i).find_last_of("dDyY/");
+            const size_t lastHour = format.substr(0, i).find_last_of("hH");
+            const size_t lastDate = format.substr(0, i).find_last_of("dDyY/");
+            const bool minutes = !out.empty() && lastHour != std::string_view::npos &&
+                                 (lastDate == std::string_view::npos || lastHour > lastDate);
             const int v = minutes ? mi : mo;
             std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", v);
             out += buf;
@@ -848,6 +850,10 @@ TDateTime StrToDateTime(std::string_view s) {
         if (!ok) ok = ParseTimePart(t, time);
     } else {
         ok = ParseDatePart(t.substr(0, sp), d) && ParseTimePart(t.substr(sp + 1), time);
+        if (!ok) {
+            d = 0;  // a time alone, "3:30:05 PM"
+            ok = ParseTimePart(t, time);
+        }
     }
     if (!ok) throw EConvertError("'" + std::string(s) + "' is not a valid date and time");
     return d + time;

@@ -51,6 +51,16 @@ TEST(Dates, EpochAndShortDateFormat) {
     EXPECT_THROW(StrToDate("13/40/2026"), EConvertError);
 }
 
+TEST(Dates, TimesFormatMinutesAndReadBack) {
+    const TDateTime t = EncodeTime(15, 30, 5, 0);
+    EXPECT_EQ(FormatDateTime("h:mm:ss AMPM", t), "3:30:05 PM");
+    EXPECT_EQ(FormatDateTime("m/d/yyyy h:mm", EncodeDate(2026, 3, 7) + t), "3/7/2026 15:30");
+    EXPECT_EQ(DateTimeToStr(EncodeDate(2026, 3, 7) + t), "3/7/2026 3:30:05 PM");
+    EXPECT_DOUBLE_EQ(StrToDateTime("3:30:05 PM"), t);
+    EXPECT_DOUBLE_EQ(StrToDateTime("3/7/2026 3:30:05 PM"), EncodeDate(2026, 3, 7) + t);
+    EXPECT_THROW(StrToDateTime("3/7/2026 soon"), EConvertError);
+}
+
 TEST(CodePage, RoundTripOfWindows1252) {
     const std::string utf8 = "10\xC2\xB0 tilt, \xC2\xA3" "5 \xE2\x82\xAC";  // degree, pound, euro
     const std::string cp = Utf8ToCp1252(utf8);
