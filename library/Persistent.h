@@ -213,6 +213,9 @@ public:
     void Changed();
     // Frees every item first when owning; otherwise only empties the list.
     void Clear() override;
+    // INI form: the list's section names its items' sections ("List Items").
+    bool WriteToINI(TQORSectionINIFile& ini, int& sectionNo, TINISection* section) override;
+    void ReadFromINI(TQORSectionINIFile& ini, int& sectionNo) override;
     // Empties the list, then loads.
     void LoadFromStream(TStream& stream, std::string_view key = {}) override;
     // Copies through the object record: new items made by this list's CreateItem.

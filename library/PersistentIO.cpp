@@ -1,16 +1,13 @@
 // Object records, typed object files and the INI form of persistent objects.
 #include <cstring>
 
+#include "library/Blowfish.h"
 #include "library/ObjectStream.h"
 #include "library/Persistent.h"
 
 namespace ortello {
 
 namespace {
-[[noreturn]] void NotAvailable(const char* what) {
-    throw EQorException(std::string(what) + " is not available in this build");
-}
-
 bool HasSignature(const TSignature& s) { return s[0] != 0; }
 }  // namespace
 
@@ -73,15 +70,62 @@ void TQorPersistent::SaveToFile(const std::string& fileName, std::string_view ke
     buffer.SaveToFile(fileName);
 }
 
-void TQorPersistent::WriteEncrypted(TStream&, std::string_view) { NotAvailable("Enciphered records"); }
-void TQorPersistent::ReadEncrypted(TStream&, std::string_view) { NotAvailable("Enciphered records"); }
-void TQorPersistent::SaveEncryptedToStream(TStream&, std::string_view) { NotAvailable("Enciphered records"); }
-void TQorPersistent::LoadEncryptedFromStream(TStream&, std::string_view) { NotAvailable("Enciphered records"); }
-bool TQorPersistent::WriteToINI(TQORSectionINIFile&, int&, TINISection*) { NotAvailable("The INI form"); }
-void TQorPersistent::ReadFromINI(TQORSectionINIFile&, int&) { NotAvailable("The INI form"); }
-void TQorPersistent::SaveToINIFile(const std::string&, std::string_view) { NotAvailable("The INI form"); }
-void TQorPersistent::LoadFromINIFile(const std::string&, std::string_view) { NotAvailable("The INI form"); }
-void TQorPersistent::ReadFromINISection(TQORINIFile&, std::string_view) { NotAvailable("The INI form"); }
+void TQorPersistent::WriteEncrypted(TStream& stream, std::string_view key) {
+    const std::string k = NormalizeKey(key);
+    if (k.empty()) {
+        WriteToStream(stream);
+        return;
+    }
+    TMemoryStream plain;
+    WriteToStream(plain);
+    plain.SetPosition(0);
+    TBlowfishSubStream cipher;
+    cipher.SetKey(k);
+    cipher.EncryptFrom(plain);
+    stream.WriteBuffer(cipher.Memory(), cipher.Size());
+}
+
+void TQorPersistent::ReadEncrypted(TStream& stream, std::string_view key) {
+    const std::string k = NormalizeKey(key);
+    if (k.empty()) {
+        ReadFromStream(stream);
+        return;
+    }
+    TBlowfishSubStream plain;
+    plain.SetKey(k);
+    plain.DecryptFrom(stream);
+    ReadFromStream(plain);
+}
+
+// The signature goes inside the enciphered bytes, where LoadEncryptedFromStream
+// expects it.
+void TQorPersistent::SaveEncryptedToStream(TStream& stream, std::string_view key) {
+    const std::string k = NormalizeKey(key);
+    if (k.empty()) {
+        SaveToStream(stream);
+        return;
+    }
+    TMemoryStream plain;
+    SaveToStream(plain);
+    plain.SetPosition(0);
+    TBlowfishSubStream cipher;
+    cipher.SetKey(k);
+    cipher.EncryptFrom(plain);
+    stream.WriteBuffer(cipher.Memory(), cipher.Size());
+}
+
+void TQorPersistent::LoadEncryptedFromStream(TStream& stream, std::string_view key) {
+    const std::string k = NormalizeKey(key);
+    if (k.empty()) {
+        LoadFromStream(stream);
+        return;
+    }
+    TBlowfishSubStream plain;
+    plain.SetKey(k);
+    plain.DecryptFrom(stream);
+    plain.SetPosition(0);
+    LoadFromStream(plain);
+}
 
 // ---------------------------------------------------------------- lists
 
