@@ -858,7 +858,7 @@ void TQorReader::ApplyValue(TObject& obj, const TPropInfo& prop, const TStreamVa
         }
         case TTypeKind::tkChar: {
             if (!prop.SetOrd) bad();
-            int64_t x;
+            int64_t x = 0;
             if (v.IsString()) {
                 const std::string cp = Utf8ToCp1252(v.Str);
                 if (cp.size() != 1) bad();
