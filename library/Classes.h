@@ -82,6 +82,8 @@ public:
     TNotifyEvent OnChange;
 
     void Assign(const TPersistent* source) override;
+    // The lines as the defined property "Strings" of object records.
+    void DefineProperties(TFiler* filer) override;
     bool Equals(const TStrings& other) const;
 
 protected:

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "library/ObjectStream.h"
+#include "library/PersistentIni.h"
+
 namespace ortello {
 
 const TClassInfo& TQorPersistent::StaticClass() {
@@ -33,7 +36,11 @@ std::string TQorPersistent::GetDefaultPrefix() const {
 void TQorPersistent::Clear() {}
 void TQorPersistent::AfterLoad() {}
 
-std::string NormalizeKey(std::string_view key) { return std::string(key.substr(0, 56)); }
+std::string NormalizeKey(std::string_view key) {
+    // 56 characters of the key's Windows-1252 form, as the cipher takes it.
+    const std::string cp = Utf8ToCp1252(key);
+    return cp.size() <= 56 ? std::string(key) : Cp1252ToUtf8(std::string_view(cp).substr(0, 56));
+}
 
 // ---------------------------------------------------------------- TQorList
 
@@ -206,6 +213,8 @@ void RegisterPersistentClasses() {
     RegisterClass(TQorPersistList::StaticClass());
     RegisterClass(TQORObjectList::StaticClass());
     RegisterClass(TStringList::StaticClass());
+    RegisterPersistentAliases();
+    RegisterINISpecialProps();
 }
 
 }  // namespace ortello

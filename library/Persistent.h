@@ -30,6 +30,8 @@ ORTELLO_EXCEPTION(ECantAddSelf, EQorException)
 ORTELLO_EXCEPTION(EInvalidFileSignature, EQorException)
 ORTELLO_EXCEPTION(EInvalidFieldValue, EQorException)
 ORTELLO_EXCEPTION(EItemCountMismatch, EQorException)
+// Assign of a list from something that is not a list.
+ORTELLO_EXCEPTION(EInvalidCast, Exception)
 
 inline constexpr const char* kItemIsNil = "Item is Nil";
 inline constexpr const char* kFileDoesNotExist = "%0s : File Does Not Exist";
@@ -37,6 +39,7 @@ inline constexpr const char* kInvalidID = "Invalid ID";
 inline constexpr const char* kCantAddSelf = "Attempt to add instance of Self (TQorPersistList) to List";
 inline constexpr const char* kInvalidFileType = "Invalid File Type";
 inline constexpr const char* kItemCountMismatch = "Number of Items Does Not Match Those Recorded";
+inline constexpr const char* kInvalidCast = "Invalid class typecast";
 
 // A typed-file signature: 8 bytes, all zero when the class has none.
 using TSignature = std::array<uint8_t, 8>;
@@ -155,6 +158,7 @@ public:
     ~TQorPersistList() override;
 
     TNotifyEvent OnChange;
+    // Used for the items' reader errors; when unset, the list's ReaderError.
     TReaderErrorEvent OnReaderError;
 
     bool OwnsObjects() const { return ownsObjects_; }
@@ -209,7 +213,13 @@ public:
     void Changed();
     // Frees every item first when owning; otherwise only empties the list.
     void Clear() override;
-    // Copies through the object record (same class required by the record).
+    // INI form: the list's section names its items' sections ("List Items").
+    bool WriteToINI(TQORSectionINIFile& ini, int& sectionNo, TINISection* section) override;
+    void ReadFromINI(TQORSectionINIFile& ini, int& sectionNo) override;
+    // Empties the list, then loads.
+    void LoadFromStream(TStream& stream, std::string_view key = {}) override;
+    // Copies through the object record: new items made by this list's CreateItem.
+    // Raises EInvalidCast for a source that is not a list.
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler* filer) override;
 
