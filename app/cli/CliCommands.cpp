@@ -7,6 +7,7 @@
 #include "app/DataModule.h"
 #include "app/Startup.h"
 #include "library/Json.h"
+#include "library/ObjectDump.h"
 #include "library/PropsDump.h"
 #include "library/TypeInfo.h"
 #include "library/SysUtils.h"
@@ -37,7 +38,9 @@ const char* const kUsage =
     "  catalog stats\n"
     "  catalog find PARTNO\n"
     "  catalog node PATH\n"
-    "  props CLASS\n";
+    "  props CLASS\n"
+    "  dump [--key KEY] FILE\n"
+    "  ini-dump FILE PREFIX\n";
 
 void WriteEntry(JsonWriter& j, const TLOMEntry& e) {
     j.BeginObject();
@@ -138,6 +141,29 @@ int Props(Context& ctx) {
     return 0;
 }
 
+int Dump(Context& ctx) {
+    std::string key, file;
+    for (size_t i = 0; i < ctx.args.size(); ++i) {
+        if (ctx.args[i] == "--key" && i + 1 < ctx.args.size())
+            key = ctx.args[++i];
+        else if (file.empty())
+            file = ctx.args[i];
+        else
+            throw Exception("dump takes one file");
+    }
+    if (file.empty()) throw Exception("dump needs a file");
+    RegisterAllClasses();
+    ctx.out << DumpObjectFileJson(ReadFileBytes(file), key) << "\n";
+    return 0;
+}
+
+int IniDump(Context& ctx) {
+    if (ctx.args.size() != 2) throw Exception("ini-dump needs a file and a section prefix");
+    if (!FileExists(ctx.args[0])) throw EFOpenError(Fmt("Cannot Find File \"%0s\"", ctx.args[0]));
+    ctx.out << DumpIniFormJson(ctx.args[0], ctx.args[1]) << "\n";
+    return 0;
+}
+
 using Command = std::function<int(Context&)>;
 
 const std::map<std::string, Command>& Commands() {
@@ -146,6 +172,8 @@ const std::map<std::string, Command>& Commands() {
         {"catalog find", CatalogFind},
         {"catalog node", CatalogNode},
         {"props", Props},
+        {"dump", Dump},
+        {"ini-dump", IniDump},
     };
     return commands;
 }

@@ -187,4 +187,18 @@ TEST(Cli, CatalogCommands) {
     EXPECT_NE(out.find("\"name\": \"PartNo\""), std::string::npos);
     EXPECT_NE(out.find("\"editor\": \"TPartNoPropertyEditor\""), std::string::npos) << out.substr(0, 2000);
     EXPECT_EQ(run({"props", "TNoSuchClass"}, out, err), 1);
+
+    TLOMEntry entry;
+    entry.SetPartNoText("AB-1");
+    entry.SetDesc("Dish 2\xC2\xB0");
+    entry.SetUSPrice(12.5);
+    const std::string file = (home.dir / "entry.bin").string();
+    entry.SaveToFile(file);
+    ASSERT_EQ(run({"dump", file}, out, err), 0) << err;
+    EXPECT_NE(out.find("\"signature\": null"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"class\": \"TLOMEntry\""), std::string::npos);
+    EXPECT_NE(out.find("\"Dish 2\xC2\xB0\""), std::string::npos);
+    home.Write("broken.bin", "TPF0\x09TLOMEntry");
+    EXPECT_EQ(run({"dump", (home.dir / "broken.bin").string()}, out, err), 1);
+    EXPECT_FALSE(err.empty());
 }
