@@ -16,32 +16,6 @@ namespace ortello::cli {
 
 namespace {
 
-struct Context {
-    TStartupOptions options;
-    std::vector<std::string> args;  // after the command words
-    std::ostream& out;
-    std::ostream& err;
-    std::unique_ptr<TDataModule1> module;
-
-    TDataModule1& Module() {
-        if (!module) {
-            InitializeModule(options);
-            module = std::make_unique<TDataModule1>();
-        }
-        return *module;
-    }
-};
-
-const char* const kUsage =
-    "usage: ortello-cli [--home DIR] COMMAND ...\n"
-    "commands:\n"
-    "  catalog stats\n"
-    "  catalog find PARTNO\n"
-    "  catalog node PATH\n"
-    "  props CLASS\n"
-    "  dump [--key KEY] FILE\n"
-    "  ini-dump FILE PREFIX\n";
-
 void WriteEntry(JsonWriter& j, const TLOMEntry& e) {
     j.BeginObject();
     j.Field("PartNo", e.PartNo());
@@ -164,20 +138,41 @@ int IniDump(Context& ctx) {
     return 0;
 }
 
-using Command = std::function<int(Context&)>;
+}  // namespace
 
-const std::map<std::string, Command>& Commands() {
-    static const std::map<std::string, Command> commands = {
-        {"catalog stats", CatalogStats},
-        {"catalog find", CatalogFind},
-        {"catalog node", CatalogNode},
-        {"props", Props},
-        {"dump", Dump},
-        {"ini-dump", IniDump},
+std::vector<CommandInfo> CatalogCommands() {
+    return {
+        {"catalog stats", "", CatalogStats},
+        {"catalog find", "PARTNO", CatalogFind},
+        {"catalog node", "PATH", CatalogNode},
     };
-    return commands;
 }
 
+std::vector<CommandInfo> LibraryCommands() {
+    return {
+        {"props", "CLASS", Props},
+        {"dump", "[--key KEY] FILE", Dump},
+        {"ini-dump", "FILE PREFIX", IniDump},
+    };
+}
+
+namespace {
+// Every area's commands; an area adds its function here.
+const std::vector<CommandInfo>& AllCommands() {
+    static const std::vector<CommandInfo> all = [] {
+        std::vector<CommandInfo> v;
+        for (auto area : {CatalogCommands, LibraryCommands})
+            for (CommandInfo& c : area()) v.push_back(std::move(c));
+        return v;
+    }();
+    return all;
+}
+
+std::string Usage() {
+    std::string u = "usage: ortello-cli [--home DIR] COMMAND ...\ncommands:\n";
+    for (const CommandInfo& c : AllCommands()) u += "  " + c.words + (c.usage.empty() ? "" : " " + c.usage) + "\n";
+    return u;
+}
 }  // namespace
 
 int Run(const std::vector<std::string>& argsIn, std::ostream& out, std::ostream& err) {
@@ -194,7 +189,7 @@ int Run(const std::vector<std::string>& argsIn, std::ostream& out, std::ostream&
         } else if (a.rfind("--home=", 0) == 0) {
             ctx.options.Home = a.substr(7);
         } else if (a == "--help" || a == "-h") {
-            out << kUsage;
+            out << Usage();
             return 0;
         } else {
             words.push_back(a);
@@ -203,7 +198,9 @@ int Run(const std::vector<std::string>& argsIn, std::ostream& out, std::ostream&
     // The longest command that the words start with.
     const Command* found = nullptr;
     size_t used = 0;
-    for (auto& [name, cmd] : Commands()) {
+    for (const CommandInfo& info : AllCommands()) {
+        const std::string& name = info.words;
+        const Command& cmd = info.run;
         std::vector<std::string> parts;
         size_t s = 0;
         while (s <= name.size()) {
@@ -222,7 +219,7 @@ int Run(const std::vector<std::string>& argsIn, std::ostream& out, std::ostream&
     }
     if (!found) {
         err << (words.empty() ? std::string("no command given") : "unknown command: " + words[0]) << "\n"
-            << kUsage;
+            << Usage();
         return 2;
     }
     ctx.args.assign(words.begin() + static_cast<long>(used), words.end());
