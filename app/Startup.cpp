@@ -4,6 +4,7 @@
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEditors.h"
 #include "library/DataLocations.h"
+#include "library/FindFile.h"
 #include "library/ListComponents.h"
 #include "library/Persistent.h"
 #include "platform/SettingsStore.h"
@@ -20,6 +21,7 @@ void RegisterAllClasses() {
     RegisterCatalogTreeClasses();
     RegisterCatalogDatabaseClasses();
     RegisterApplicationClasses();
+    RegisterFindFileClasses();
     RegisterLibraryEditors();
     RegisterCatalogEditors();
 }
