@@ -210,7 +210,8 @@ TEST_F(PersistentIniTest, EncipheredVariants) {
     EXPECT_EQ(fromBlob.Count(), 1);
     // An empty key is plain.
     EXPECT_EQ(list.SaveEncryptedToField(""), plain.Bytes());
-    TReadOnlyMemoryStream wrong(plain.Bytes().substr(8));
+    const std::string notEnciphered = plain.Bytes().substr(8);
+    TReadOnlyMemoryStream wrong(notEnciphered);
     TTestList w;
     EXPECT_THROW(w.ReadEncrypted(wrong, "key"), ESignatureErr);
 }
