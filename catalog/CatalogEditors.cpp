@@ -27,14 +27,44 @@ const TClassInfo& TBaseDAVEntryPropertyEditor::StaticClass() {
     return info;
 }
 
+namespace {
+bool DocListOf(std::string_view name, TBaseDAVEntry::TDocList& which) {
+    static const std::pair<const char*, TBaseDAVEntry::TDocList> names[] = {
+        {"Install_Inst", TBaseDAVEntry::dlInstallInst},
+        {"App_Briefs", TBaseDAVEntry::dlAppBriefs},
+        {"Instr_Bulletins", TBaseDAVEntry::dlInstrBulletins},
+        {"Ref_Info", TBaseDAVEntry::dlRefInfo}};
+    for (auto& [n, w] : names)
+        if (SameText(n, name)) {
+            which = w;
+            return true;
+        }
+    return false;
+}
+}  // namespace
+
 void TBaseDAVEntryPropertyEditor::SetValue(std::string_view text) {
     if (text.empty()) return;
-    TStringList items;
-    items.SetCommaText(text);
-    for (int i = 0; i < items.Count(); ++i)
-        if (ExtractFileExt(items[i]).empty()) items.Put(i, items[i] + ".html");
-    for (int i = 0; i < InstanceCount(); ++i)
-        if (auto* list = dynamic_cast<TStrings*>(GetObjValueAt(i))) list->Assign(&items);
+    // Catalog lines repeat the same lists: normalise each distinct text once.
+    if (text != lastText_) {
+        TStringList items;
+        items.SetCommaText(text);
+        for (int i = 0; i < items.Count(); ++i)
+            if (ExtractFileExt(items[i]).empty()) items.Put(i, items[i] + ".html");
+        lastText_.assign(text);
+        lastItems_ = TText(items.CommaText());
+    }
+    for (int i = 0; i < InstanceCount(); ++i) {
+        TPersistent* obj = nullptr;
+        const TPropInfo* prop = nullptr;
+        GetInstance(i, obj, prop);
+        TBaseDAVEntry::TDocList which;
+        if (auto* entry = dynamic_cast<TBaseDAVEntry*>(obj); entry && DocListOf(prop->Name, which)) {
+            entry->SetDocumentsText(which, lastItems_);
+        } else if (auto* list = dynamic_cast<TStrings*>(GetObjValueAt(i))) {
+            list->SetCommaText(lastItems_.view());
+        }
+    }
 }
 
 void RegisterCatalogEditors() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "library/PropertyEditors.h"
+#include "library/SharedText.h"
 
 namespace ortello {
 
@@ -17,6 +18,10 @@ class TBaseDAVEntryPropertyEditor : public TRTTIPropertyEditor {
     ORTELLO_CLASS()
 public:
     void SetValue(std::string_view text) override;
+
+private:
+    std::string lastText_;
+    TText lastItems_;
 };
 
 void RegisterCatalogEditors();

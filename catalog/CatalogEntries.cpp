@@ -87,12 +87,14 @@ void TBaseNode::RestoreDiscount() {
     assigned_ = false;
 }
 
+void TBaseNode::CopyNode(const TBaseNode& s) {
+    discount_ = s.discount_;
+    baseline_ = s.baseline_;
+    assigned_ = s.assigned_;
+}
+
 void TBaseNode::Assign(const TPersistent* source) {
-    if (auto* s = dynamic_cast<const TBaseNode*>(source)) {
-        discount_ = s->discount_;
-        baseline_ = s->baseline_;
-        assigned_ = s->assigned_;
-    }
+    if (auto* s = dynamic_cast<const TBaseNode*>(source)) CopyNode(*s);
 }
 
 // ---------------------------------------------------------------- TBasePartEntry
@@ -172,18 +174,23 @@ void TBasePartEntry::ResetDiscount() {
     RestoreListPrices();
 }
 
+void TBasePartEntry::CopyPartEntry(const TBasePartEntry& s) {
+    CopyNode(s);
+    if (&s == this) return;
+    partNoHash_ = s.partNoHash_;
+    desc_ = s.desc_;
+    list_ = s.list_;
+    working_ = s.working_ ? std::make_unique<TPriceBlock>(*s.working_) : nullptr;
+    defaultPartNo_ = s.defaultPartNo_;
+    rootPartNumber_ = s.rootPartNumber_;
+    rootHash_ = s.rootHash_;
+}
+
 void TBasePartEntry::Assign(const TPersistent* source) {
-    TBaseNode::Assign(source);
-    if (auto* s = dynamic_cast<const TBasePartEntry*>(source)) {
-        if (s == this) return;
-        partNoHash_ = s->partNoHash_;
-        desc_ = s->desc_;
-        list_ = s->list_;
-        working_ = s->working_ ? std::make_unique<TPriceBlock>(*s->working_) : nullptr;
-        defaultPartNo_ = s->defaultPartNo_;
-        rootPartNumber_ = s->rootPartNumber_;
-        rootHash_ = s->rootHash_;
-    }
+    if (auto* s = dynamic_cast<const TBasePartEntry*>(source))
+        CopyPartEntry(*s);
+    else
+        TBaseNode::Assign(source);
 }
 
 // ---------------------------------------------------------------- TBaseDAVEntry
@@ -198,14 +205,25 @@ TBaseDAVEntry::TBaseDAVEntry() = default;
 TBaseDAVEntry::~TBaseDAVEntry() = default;
 
 TStringList* TBaseDAVEntry::Documents(TDocList which) const {
-    auto& slot = docs_[static_cast<size_t>(which)];
-    if (!slot) slot = std::make_unique<TStringList>();
+    const auto w = static_cast<size_t>(which);
+    auto& slot = docs_[w];
+    if (!slot) {
+        slot = std::make_unique<TStringList>();
+        if (!docText_[w].empty()) slot->SetCommaText(docText_[w].view());
+        docText_[w].clear();
+    }
     return slot.get();
 }
 
 bool TBaseDAVEntry::HasDocuments(TDocList which) const {
-    const auto& slot = docs_[static_cast<size_t>(which)];
-    return slot && slot->Count() > 0;
+    const auto w = static_cast<size_t>(which);
+    return docs_[w] ? docs_[w]->Count() > 0 : !docText_[w].empty();
+}
+
+void TBaseDAVEntry::SetDocumentsText(TDocList which, TText commaText) {
+    const auto w = static_cast<size_t>(which);
+    docs_[w].reset();
+    docText_[w] = std::move(commaText);
 }
 
 std::string TBaseDAVEntry::GetPartNo(int i) const {
@@ -234,32 +252,44 @@ void TBaseDAVEntry::Clear() {
     SetPartNoHash(0);
     SetDesc({});
     availCode_.clear();
-    for (auto& d : docs_)
-        if (d) d->Clear();
+    for (size_t i = 0; i < docs_.size(); ++i) {
+        docText_[i].clear();
+        if (docs_[i]) docs_[i]->Clear();
+    }
+}
+
+void TBaseDAVEntry::CopyDAVEntry(const TBaseDAVEntry& s) {
+    CopyPartEntry(s);
+    if (&s == this) return;
+    graphicIndex_ = s.graphicIndex_;
+    specmaster_ = s.specmaster_;
+    endingFreq_ = s.endingFreq_;
+    partNos_ = s.partNos_;
+    begFreq_ = s.begFreq_;
+    discGrps_ = s.discGrps_;
+    prodCat_ = s.prodCat_;
+    vavuzeListPrice_ = s.vavuzeListPrice_;
+    availCode_ = s.availCode_;
+    discCats_ = s.discCats_;
+    addtlCost_ = s.addtlCost_;
+    smartPartNo_ = s.smartPartNo_;
+    for (size_t i = 0; i < docs_.size(); ++i) {
+        if (s.docs_[i]) {
+            // A list somebody edited: copy its content.
+            docs_[i].reset();
+            docText_[i] = s.docs_[i]->Count() > 0 ? TText(s.docs_[i]->CommaText()) : TText();
+        } else {
+            docs_[i].reset();
+            docText_[i] = s.docText_[i];
+        }
+    }
 }
 
 void TBaseDAVEntry::Assign(const TPersistent* source) {
-    TBasePartEntry::Assign(source);
-    auto* s = dynamic_cast<const TBaseDAVEntry*>(source);
-    if (!s || s == this) return;
-    graphicIndex_ = s->graphicIndex_;
-    specmaster_ = s->specmaster_;
-    endingFreq_ = s->endingFreq_;
-    partNos_ = s->partNos_;
-    begFreq_ = s->begFreq_;
-    discGrps_ = s->discGrps_;
-    prodCat_ = s->prodCat_;
-    vavuzeListPrice_ = s->vavuzeListPrice_;
-    availCode_ = s->availCode_;
-    discCats_ = s->discCats_;
-    addtlCost_ = s->addtlCost_;
-    smartPartNo_ = s->smartPartNo_;
-    for (size_t i = 0; i < docs_.size(); ++i) {
-        if (s->docs_[i] && s->docs_[i]->Count() > 0)
-            Documents(static_cast<TDocList>(i))->Assign(s->docs_[i].get());
-        else if (docs_[i])
-            docs_[i]->Clear();
-    }
+    if (auto* s = dynamic_cast<const TBaseDAVEntry*>(source))
+        CopyDAVEntry(*s);
+    else
+        TBasePartEntry::Assign(source);
 }
 
 // ---------------------------------------------------------------- TLOMEntry

@@ -81,6 +81,8 @@ public:
     void Assign(const TPersistent* source) override;
 
 protected:
+    // Field copies without type checks; Assign casts once at the most derived level.
+    void CopyNode(const TBaseNode& s);
     double discount_ = 0;
 
 private:
@@ -139,6 +141,7 @@ public:
     void Assign(const TPersistent* source) override;
 
 protected:
+    void CopyPartEntry(const TBasePartEntry& s);
     void SetPartNoHash(uint32_t h) { partNoHash_ = h; }
     const TPriceBlock& Working() const { return working_ ? *working_ : list_; }
     TPriceBlock& MutableWorking();
@@ -191,9 +194,12 @@ public:
     void SetSmartPartNo(std::string_view v) { smartPartNo_ = TText(v); }
 
     enum TDocList { dlInstrBulletins, dlRefInfo, dlInstallInst, dlAppBriefs };
-    // Created on first use; most entries link no documents.
+    // Kept as shared comma text until first asked for as a list: a catalog's
+    // entries mostly repeat a few document lists.
     TStringList* Documents(TDocList which) const;
     bool HasDocuments(TDocList which) const;
+    // Comma text of the list, already normalised by the caller.
+    void SetDocumentsText(TDocList which, TText commaText);
     TStringList* Instr_Bulletins() const { return Documents(dlInstrBulletins); }
     TStringList* Ref_Info() const { return Documents(dlRefInfo); }
     TStringList* Install_Inst() const { return Documents(dlInstallInst); }
@@ -209,9 +215,13 @@ public:
     void Clear() override;
     void Assign(const TPersistent* source) override;
 
+protected:
+    void CopyDAVEntry(const TBaseDAVEntry& s);
+
 private:
     TText specmaster_, endingFreq_, begFreq_, discGrps_, prodCat_, availCode_, discCats_, smartPartNo_;
     std::array<TText, 3> partNos_;
+    mutable std::array<TText, 4> docText_;
     mutable std::array<std::unique_ptr<TStringList>, 4> docs_;
     double vavuzeListPrice_ = 0;
     double addtlCost_ = 0;

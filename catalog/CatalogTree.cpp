@@ -112,6 +112,7 @@ TIndexedList::~TIndexedList() = default;
 
 void TIndexedList::Refill() {
     Clear();
+    slots_.clear();
     if (!source_) return;
     auto& raw = List().Raw();
     raw = source_->List().Raw();
@@ -142,34 +143,67 @@ void TIndexedList::Reindex() {
     auto& raw = List().Raw();
     struct Keyed {
         uint64_t prefix;
+        std::string_view key;
         TQorPersistent* item;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(raw.size());
-    for (TQorPersistent* p : raw) keyed.push_back({SortPrefix(KeyOf(*static_cast<TBasePartEntry*>(p))), p});
-    std::sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        return CompareText(KeyOf(*static_cast<TBasePartEntry*>(a.item)),
-                           KeyOf(*static_cast<TBasePartEntry*>(b.item))) < 0;
-    });
-    for (size_t i = 0; i < keyed.size(); ++i) raw[i] = keyed[i].item;
+    bool allEmpty = true;
+    for (TQorPersistent* p : raw) {
+        const std::string_view k = KeyOf(*static_cast<TBasePartEntry*>(p));
+        allEmpty = allEmpty && k.empty();
+        keyed.push_back({SortPrefix(k), k, p});
+    }
+    if (!allEmpty) {
+        std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+            if (a.prefix != b.prefix) return a.prefix < b.prefix;
+            return CompareText(a.key, b.key) < 0;
+        });
+        for (size_t i = 0; i < keyed.size(); ++i) raw[i] = keyed[i].item;
+    }
     BuildIndex();
+    BuildSlots();
+}
+
+namespace {
+inline size_t SlotOf(uint32_t h, unsigned shift) {
+    return static_cast<size_t>((static_cast<uint64_t>(h) * 0x9E3779B97F4A7C15ull) >> shift);
+}
+}  // namespace
+
+void TIndexedList::BuildSlots() {
+    const auto& raw = List().Raw();
+    slots_.clear();
+    if (raw.empty()) return;
+    unsigned bits = 4;
+    while ((size_t{1} << bits) < raw.size() * 2) ++bits;
+    slotShift_ = 64 - bits;
+    slots_.assign(size_t{1} << bits, {0, 0});
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const auto& e = *static_cast<TBasePartEntry*>(raw[i]);
+        const std::string_view k = KeyOf(e);
+        const uint32_t h = HashOf(e);
+        // Equal keys sit next to each other in sorted order: only the first is entered.
+        if (i > 0 && SameText(KeyOf(*static_cast<TBasePartEntry*>(raw[i - 1])), k)) continue;
+        size_t s = SlotOf(h, slotShift_);
+        while (slots_[s].second != 0) s = (s + 1) & mask;
+        slots_[s] = {h, static_cast<int32_t>(i + 1)};
+    }
 }
 
 int TIndexedList::LookupKey(std::string_view key) const {
     const auto& raw = List().Raw();
-    const int start = indexer_.Lookup(key);
+    if (slots_.empty()) return -1;
     const uint32_t hash = StringHashUpper(key);
-    const size_t depth = std::min<size_t>(4, key.size());
-    for (size_t i = static_cast<size_t>(std::max(start, 0)); i < raw.size(); ++i) {
-        const auto& e = *static_cast<TBasePartEntry*>(raw[i]);
-        const std::string_view k = KeyOf(e);
-        // Keys equal to the search key sort inside the group that shares its
-        // indexed prefix; past that group nothing can match.
-        if (k.size() < depth || !SameText(k.substr(0, depth), key.substr(0, depth))) break;
-        if (HashOf(e) == hash && SameText(k, key)) return static_cast<int>(i);
+    const size_t mask = slots_.size() - 1;
+    for (size_t s = SlotOf(hash, slotShift_);; s = (s + 1) & mask) {
+        const auto& [h, pos] = slots_[s];
+        if (pos == 0) return -1;
+        if (h != hash) continue;
+        const auto& e = *static_cast<TBasePartEntry*>(raw[static_cast<size_t>(pos - 1)]);
+        if (SameText(KeyOf(e), key)) return pos - 1;
     }
-    return -1;
 }
 
 const TClassInfo& TPartIndexedList::StaticClass() {

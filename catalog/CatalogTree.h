@@ -94,8 +94,13 @@ protected:
     virtual uint32_t HashOf(const TBasePartEntry& e) const = 0;
 
 private:
+    // Hash table over the distinct keys (ignoring case): their first sorted
+    // position, so a lookup does not walk a long group of shared prefixes.
+    void BuildSlots();
     TLOMDataList* source_;
     TQORIndexer indexer_;
+    std::vector<std::pair<uint32_t, int32_t>> slots_;  // (hash, position + 1); 0 = empty
+    unsigned slotShift_ = 64;
 };
 
 class TPartIndexedList : public TIndexedList {

@@ -145,19 +145,23 @@ bool IsAscii(std::string_view s) {
 }
 
 std::string Cp1252ToUtf8(std::string_view s) {
-    if (IsAscii(s)) return std::string(s);
     std::string out;
-    out.reserve(s.size() + 8);
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else if (c < 0xA0) {
+    out.reserve(s.size() + 16);
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t j = i;
+        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
+        out.append(s.data() + i, j - i);  // runs of ASCII at once
+        if (j == s.size()) break;
+        const auto c = static_cast<unsigned char>(s[j]);
+        if (c < 0xA0) {
             const char32_t cp = kCp1252High[c - 0x80];
             AppendUtf8(out, cp ? cp : char32_t(c));  // undefined bytes map to C1 controls
         } else {
-            AppendUtf8(out, c);
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
         }
+        i = j + 1;
     }
     return out;
 }
