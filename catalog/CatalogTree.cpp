@@ -382,7 +382,8 @@ void LoadFromReader(TLOMContainer& self, TLineReader& reader, const std::string&
     auto next = [&]() -> bool {
         if (!reader.Next(line)) return false;
         if (!IsAscii(line)) {
-            decoded = Cp1252ToUtf8(line);
+            decoded.clear();
+            AppendCp1252AsUtf8(line, decoded);
             line = decoded;
         }
         return true;

@@ -1,29 +1,61 @@
 #include "library/PartRecords.h"
 
+#include <cstring>
+
 #include "library/PropertyEditors.h"
 
 namespace ortello {
 
+namespace {
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+// Bit 7 of each byte of the result is set where w holds the delimiter or a
+// control character (codes 0 to 31); bytes of 128 and above never match.
+inline uint64_t StopBytes(uint64_t w, uint64_t delimiters) {
+    const uint64_t d = w ^ delimiters;
+    const uint64_t isDelimiter = (d - kOnes) & ~d & kHighs;
+    const uint64_t isControl = (w - 0x2020202020202020ull) & ~w & kHighs;
+    return isDelimiter | isControl;
+}
+}  // namespace
+
 void SplitPartFields(std::string_view line, char delimiter, std::vector<std::string_view>& fields) {
     fields.clear();
-    const size_t n0 = line.find('\0');
-    if (n0 != std::string_view::npos) line = line.substr(0, n0);
     auto isControl = [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 1 && u <= 31;
+        return u <= 31;
     };
-    size_t i = 0;
-    const size_t n = line.size();
-    while (i < n && isControl(line[i])) ++i;
-    while (i < n) {
-        size_t j = i;
-        while (j < n && line[j] != delimiter && !isControl(line[j])) ++j;
-        fields.push_back(line.substr(i, j - i));
-        i = j;
-        while (i < n && isControl(line[i])) ++i;
-        if (i < n && line[i] == delimiter) {
-            ++i;
-            while (i < n && isControl(line[i])) ++i;
+    const char* p = line.data();
+    const char* e = p + line.size();
+    const uint64_t delimiters = kOnes * static_cast<unsigned char>(delimiter);
+    // Code 0 ends the text; it also stops every field scan below.
+    while (p < e && isControl(*p) && *p != '\0') ++p;
+    while (p < e && *p != '\0') {
+        const char* q = p;
+        // Eight bytes at a time to the next delimiter or control character.
+        for (;;) {
+            if (e - q >= 8) {
+                uint64_t w;
+                std::memcpy(&w, q, 8);
+                const uint64_t m = StopBytes(w, delimiters);
+                if (m) {
+                    q += __builtin_ctzll(m) / 8;
+                    break;
+                }
+                q += 8;
+            } else {
+                while (q < e && *q != delimiter && !isControl(*q)) ++q;
+                break;
+            }
+        }
+        fields.emplace_back(p, static_cast<size_t>(q - p));
+        p = q;
+        if (p < e && *p == '\0') break;
+        while (p < e && isControl(*p) && *p != '\0') ++p;
+        if (p < e && *p == delimiter) {
+            ++p;
+            while (p < e && isControl(*p) && *p != '\0') ++p;
         }
     }
 }
@@ -86,6 +118,21 @@ void TPartProps::Setup(std::string_view headerLine) {
     editors_->AddInstance(template_.get());
     SetLine(headerLine);
     bound_.assign(static_cast<size_t>(Count()), nullptr);
+    direct_.assign(bound_.size(), Direct::None);
+    directProp_.assign(bound_.size(), nullptr);
+}
+
+void TPartProps::Classify(size_t i) {
+    TRTTIPropertyEditor* ed = bound_[i];
+    direct_[i] = Direct::None;
+    if (!ed || ed->InstanceCount() != 1) return;
+    const TClassInfo& cls = ed->ClassInfo();
+    const TPropInfo* prop = ed->GetPropInfo();
+    if (&cls == &TFloatProperty::StaticClass() && prop->SetFloat)
+        direct_[i] = Direct::Float;
+    else if (&cls == &TStringProperty::StaticClass() && prop->SetStr)
+        direct_[i] = Direct::String;
+    directProp_[i] = prop;
 }
 
 void TPartProps::CreateTemplate() {
@@ -111,6 +158,7 @@ void TPartProps::BindField(int i) {
     const int e = editors_->IndexOfName(name);
     if (e >= 0) {
         bound_[static_cast<size_t>(i)] = editors_->Editors(e);
+        Classify(static_cast<size_t>(i));
         return;
     }
     const std::string msg = Fmt(kInvalidFieldName, name);
@@ -123,9 +171,10 @@ void TPartProps::BindField(int i) {
 void TPartProps::BindFields() {
     for (int i = 0; i < Count(); ++i) {
         const int e = editors_->IndexOfName(Get(i));
-        if (e >= 0)
+        if (e >= 0) {
             bound_[static_cast<size_t>(i)] = editors_->Editors(e);
-        else if (raise_)
+            Classify(static_cast<size_t>(i));
+        } else if (raise_)
             BindField(i);
     }
 }
@@ -139,7 +188,16 @@ bool TPartProps::ParseLine(std::string_view line) {
         TRTTIPropertyEditor* ed = bound_[i];
         if (!ed) continue;
         try {
-            ed->SetValue(values_[i]);
+            switch (direct_[i]) {
+                case Direct::Float: {
+                    double v = 0;
+                    if (!values_[i].empty() && !TryStrToFloat(values_[i], v)) StrToFloat(values_[i]);
+                    directProp_[i]->SetFloat(*template_, v);
+                    break;
+                }
+                case Direct::String: directProp_[i]->SetStr(*template_, values_[i]); break;
+                default: ed->SetValue(values_[i]);
+            }
         } catch (const std::exception&) {
             if (raise_)
                 throw EInvalidFieldValue(Fmt(kInvalidFieldValue, ed->GetName(), values_[i]));

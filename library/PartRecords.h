@@ -79,6 +79,12 @@ protected:
     std::vector<TRTTIPropertyEditor*> bound_;
 
 private:
+    // Columns whose editor is the plain float or string editor are set straight
+    // through the property: the same conversion without the editor's dispatch.
+    enum class Direct : uint8_t { None, Float, String };
+    void Classify(size_t i);
+    std::vector<Direct> direct_;
+    std::vector<const TPropInfo*> directProp_;
     void Setup(std::string_view headerLine);
 
     std::unique_ptr<TComponentPropertyEditor> editors_;

@@ -139,17 +139,32 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 bool IsAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & 0x8080808080808080ull) return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
     return true;
 }
 
 std::string Cp1252ToUtf8(std::string_view s) {
     std::string out;
-    out.reserve(s.size() + 16);
+    AppendCp1252AsUtf8(s, out);
+    return out;
+}
+
+void AppendCp1252AsUtf8(std::string_view s, std::string& out) {
+    out.reserve(out.size() + s.size() + 16);
     size_t i = 0;
     while (i < s.size()) {
         size_t j = i;
+        for (uint64_t w; j + 8 <= s.size(); j += 8) {
+            std::memcpy(&w, s.data() + j, 8);
+            if (w & 0x8080808080808080ull) break;
+        }
         while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
         out.append(s.data() + i, j - i);  // runs of ASCII at once
         if (j == s.size()) break;
@@ -163,7 +178,6 @@ std::string Cp1252ToUtf8(std::string_view s) {
         }
         i = j + 1;
     }
-    return out;
 }
 
 std::string Utf8ToCp1252(std::string_view s) {
@@ -311,10 +325,48 @@ int StrToInt(std::string_view s) {
     return static_cast<int>(v);
 }
 
+namespace {
+// Plain decimals ("-123.45") with at most 15 digits: the digits as an integer
+// divided by a power of ten is exact before the one correctly rounded division.
+bool FastDecimal(std::string_view s, char dec, double& out) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    size_t i = 0;
+    const bool neg = s[0] == '-';
+    if (neg || s[0] == '+') ++i;
+    uint64_t mant = 0;
+    int digits = 0, frac = -1;
+    bool any = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9') {
+            any = true;
+            if (mant == 0 && c == '0') {
+                if (frac >= 0) ++frac;
+                continue;
+            }
+            if (++digits > 15) return false;
+            mant = mant * 10 + static_cast<uint64_t>(c - '0');
+            if (frac >= 0) ++frac;
+        } else if (c == dec && frac < 0) {
+            frac = 0;
+        } else {
+            return false;
+        }
+    }
+    if (!any || frac > 15) return false;
+    double v = static_cast<double>(mant);
+    if (frac > 0) v /= kPow10[frac];
+    out = neg ? -v : v;
+    return true;
+}
+}  // namespace
+
 bool TryStrToFloat(std::string_view s, double& out) {
     s = TrimView(s);
     if (s.empty()) return false;
     const char dec = FormatSettings().DecimalSeparator;
+    if (FastDecimal(s, dec, out)) return true;
     std::string tmp;
     if (dec != '.') {
         if (s.find('.') != std::string_view::npos) return false;

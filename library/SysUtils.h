@@ -100,6 +100,8 @@ size_t Pos(std::string_view sub, std::string_view s);
 
 // Windows-1252 <-> UTF-8 at file boundaries. Characters 1252 cannot hold become '?'.
 std::string Cp1252ToUtf8(std::string_view s);
+// The same, appended to out (which keeps its capacity across calls).
+void AppendCp1252AsUtf8(std::string_view s, std::string& out);
 std::string Utf8ToCp1252(std::string_view s);
 // True when every byte is ASCII (nothing to convert).
 bool IsAscii(std::string_view s);

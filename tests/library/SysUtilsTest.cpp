@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace ortello;
 
 TEST(Format, ArgumentsTakenInTurnWidthAndPrecision) {
@@ -35,6 +37,27 @@ TEST(FloatText, CurrencyAndGeneralFormats) {
     EXPECT_EQ(StrToFloat("  12.25 "), 12.25);
     EXPECT_THROW(StrToFloat("1,5"), EConvertError);
     EXPECT_THROW(StrToFloat(""), EConvertError);
+}
+
+TEST(FloatText, ReadingMatchesTheCorrectlyRoundedValue) {
+    // Plain decimals take a shortcut; it must give exactly what a full conversion gives.
+    uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        const int digits = 1 + static_cast<int>(x % 15);
+        const int frac = static_cast<int>((x >> 8) % (digits + 1));
+        std::string t = std::to_string((x >> 16) % 1000000000000000ull).substr(0, static_cast<size_t>(digits));
+        if (frac > 0 && frac < static_cast<int>(t.size())) t.insert(t.size() - static_cast<size_t>(frac), ".");
+        if (x & 1) t = "-" + t;
+        ASSERT_EQ(StrToFloat(t), std::strtod(t.c_str(), nullptr)) << t;
+    }
+    for (const char* t : {"1.", ".5", "007.250", "0.30000000000000004", "1e3", "-0"})
+        EXPECT_EQ(StrToFloat(t), std::strtod(t, nullptr)) << t;
+    EXPECT_THROW(StrToFloat("."), EConvertError);
+    EXPECT_THROW(StrToFloat("1.2.3"), EConvertError);
+    EXPECT_THROW(StrToFloat("-"), EConvertError);
 }
 
 TEST(Integers, DecimalAndHexadecimal) {
