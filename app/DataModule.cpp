@@ -23,6 +23,29 @@ std::function<void(int, int)>& TDataModule1::StartupStatus() {
     return f;
 }
 
+void SetEntryCopyDesignValues(TEntryCopyController& c) {
+    static const char* const captions[] = {
+        "BegFreq=Beginning Frequency", "Description=Description", "EndingFreq=Ending Frequency",
+        "ExtendedPrice=Extended Price (%0s)", "Group=Group", "ListPrice=List Price (%0s)",
+        "PartNumber=Part Number", "Quantity=Quantity"};
+    static const char* const selected[] = {"BegFreq", "Description", "EndingFreq", "ExtendedPrice",
+                                           "Group", "ListPrice", "PartNumber", "Quantity"};
+    static const char* const available[] = {"BegFreq", "Description", "EndingFreq", "ExtendedPrice",
+                                            "Group", "ListPrice", "PartNo", "Quantity"};
+    TStringList list;
+    for (const char* s : captions) list.Add(s);
+    c.SetCaptions(&list);
+    list.Clear();
+    for (const char* s : selected) list.Add(s);
+    c.SetSelected(&list);
+    list.Clear();
+    for (const char* s : available) list.Add(s);
+    c.SetAvailable(&list);
+    c.SetPath("bin\\");
+    c.SetFileName("ortello.dat");
+    c.SetDelimeter('\t');
+}
+
 TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     SetName("DataModule1");
     gInstance = this;
@@ -53,6 +76,11 @@ TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     DAVNodeData1->OnCurrencyChange = [this](TCurrencyType c) { OTStateController1->CurrencyChanged(c); };
     DAVNodeData1->OnScheduleChange = [this](TObject*) { OTStateController1->DiscountChanged(); };
     DAVNodeData1->OnPartTypeChange = [this](TObject*) { OTStateController1->PartRefChanged(); };
+
+    EntryCopyController1 = new TEntryCopyController(this);
+    EntryCopyController1->SetName("EntryCopyController1");
+    EntryCopyController1->SetLoading(true);
+    SetEntryCopyDesignValues(*EntryCopyController1);
 
     QORListController1 = new TQORListController(this);
     QORListController1->SetName("QORListController1");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/EntryCopy.h"
 #include "library/Classes.h"
 #include "library/Controls.h"
 #include "library/StateBroadcast.h"
@@ -22,6 +23,7 @@ public:
 
     TLOMNodeData* DAVNodeData1 = nullptr;
     TOTStateController* OTStateController1 = nullptr;
+    TEntryCopyController* EntryCopyController1 = nullptr;
     TQORListController* QORListController1 = nullptr;
 
     // One line per failed load, in load order.
@@ -37,6 +39,9 @@ public:
 private:
     void DataModuleCreate();
 };
+
+// The entry copy controller's values on the data module.
+void SetEntryCopyDesignValues(TEntryCopyController& controller);
 
 void RegisterApplicationClasses();
 

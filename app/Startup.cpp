@@ -3,6 +3,8 @@
 #include "app/DataModule.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEditors.h"
+#include "catalog/EntryCopy.h"
+#include "catalog/QuoteModel.h"
 #include "library/DataLocations.h"
 #include "library/ListComponents.h"
 #include "library/Persistent.h"
@@ -19,9 +21,11 @@ void RegisterAllClasses() {
     RegisterCatalogEntryClasses();
     RegisterCatalogTreeClasses();
     RegisterCatalogDatabaseClasses();
+    RegisterQuoteClasses();
     RegisterApplicationClasses();
     RegisterLibraryEditors();
     RegisterCatalogEditors();
+    RegisterQuoteEditors();
 }
 
 void InitializeModule(const TStartupOptions& options) {
