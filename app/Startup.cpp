@@ -3,6 +3,7 @@
 #include "app/DataModule.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEditors.h"
+#include "catalog/CustomerPrices.h"
 #include "library/DataLocations.h"
 #include "library/ListComponents.h"
 #include "library/Persistent.h"
@@ -19,6 +20,7 @@ void RegisterAllClasses() {
     RegisterCatalogEntryClasses();
     RegisterCatalogTreeClasses();
     RegisterCatalogDatabaseClasses();
+    RegisterCustomerPriceClasses();
     RegisterApplicationClasses();
     RegisterLibraryEditors();
     RegisterCatalogEditors();
