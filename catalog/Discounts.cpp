@@ -105,6 +105,14 @@ void TCustomDiscount::Clear() {
     defaultSchedule_.clear();
 }
 
+void TCustomDiscount::ReadData(TStream& stream) {
+    std::string name = std::move(name_), defaultSchedule = std::move(defaultSchedule_), file = std::move(fileName_);
+    TQorPersistList::ReadData(stream);
+    name_ = std::move(name);
+    defaultSchedule_ = std::move(defaultSchedule);
+    fileName_ = std::move(file);
+}
+
 void TCustomDiscount::ReportStart() const {
     if (collection_ && collection_->NodeData()) collection_->NodeData()->DoDiscountChangeStart();
 }

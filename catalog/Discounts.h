@@ -92,6 +92,8 @@ public:
     std::unique_ptr<TQorPersistent> CreateItem(std::string_view id, const TClassInfo& itemClass) override;
     // Items, file name, Name and DefaultSchedule; CurrencyType and ExpirationDate stay.
     void Clear() override;
+    // The item list comes after the properties in a record; reading it keeps them.
+    void ReadData(TStream& stream) override;
 
 private:
     void ReportStart() const;
