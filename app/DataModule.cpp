@@ -1,5 +1,7 @@
 #include "app/DataModule.h"
 
+#include "library/SectionIniFile.h"
+
 namespace ortello {
 
 namespace {
@@ -51,6 +53,15 @@ TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     gInstance = this;
     SetLoading(true);
 
+    CustomPartNumbers1 = new TCustomPartNumbers(this);
+    CustomPartNumbers1->SetName("CustomPartNumbers1");
+    CustomPartNumbers1->SetLoading(true);
+    CustomPartNumbers1->SetFileName("CustomParts.ini");
+    CustomPartNumbers1->SetPath("bin\\");
+    CustomPartNumbers1->SetDataPath(rpDefaultPath);
+    CustomPartNumbers1->SetAutoLoad(false);
+    CustomPartNumbers1->SetRequired(false);
+
     DAVNodeData1 = new TLOMNodeData(this);
     DAVNodeData1->SetName("DAVNodeData1");
     DAVNodeData1->SetLoading(true);
@@ -59,7 +70,9 @@ TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     DAVNodeData1->SetDataPath(rpCommonFiles);
     DAVNodeData1->SetAutoLoad(false);
     DAVNodeData1->SetRequired(false);
+    DAVNodeData1->SetSchedule("Default");
     DAVNodeData1->SetRootName("Products");
+    DAVNodeData1->SetCustomParts(CustomPartNumbers1);
     DAVNodeData1->SetCustomDiscountsPath("discounts\\");
     DAVNodeData1->SetMaxDiscount(99);
     DAVNodeData1->SetShowDiscountProgress(true);
@@ -105,6 +118,22 @@ TDataModule1::~TDataModule1() {
 
 void TDataModule1::DataModuleCreate() {
     QORListController1->LoadLists();
+}
+
+void RestoreDiscountSchedule(TLOMNodeData& catalog, const std::string& iniPath) {
+    const std::string path = iniPath.empty() ? ProgramFolder() + "data/Ortello.INI" : iniPath;
+    std::string name;
+    if (FileExists(path)) {
+        try {
+            TQORINIFile ini(path);
+            name = ini.ReadString("Setup", "Discount", "");
+        } catch (const std::exception&) {
+            name.clear();  // unreadable window settings are not kept either
+        }
+    }
+    // The chooser holds display names, so the first schedule is named by its display name.
+    if (name.empty() && catalog.Schedules().Count() > 0) name = catalog.Schedules().Item(0)->DisplayName();
+    catalog.SetSchedule(name);
 }
 
 void RegisterApplicationClasses() { RegisterClass(TDataModule1::StaticClass()); }

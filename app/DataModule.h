@@ -21,6 +21,7 @@ public:
     explicit TDataModule1(TComponent* owner = nullptr);
     ~TDataModule1() override;
 
+    TCustomPartNumbers* CustomPartNumbers1 = nullptr;
     TLOMNodeData* DAVNodeData1 = nullptr;
     TOTStateController* OTStateController1 = nullptr;
     TEntryCopyController* EntryCopyController1 = nullptr;
@@ -42,6 +43,11 @@ private:
 
 // The entry copy controller's values on the data module.
 void SetEntryCopyDesignValues(TEntryCopyController& controller);
+// The schedule in force as the main window's settings keep it: value "Discount" of
+// section "Setup" in iniPath (by default the program folder + "data/Ortello.INI").
+// An empty or missing value means the first loaded schedule, if any. The result is
+// given to the catalog, which falls back to "Default" for a name it does not know.
+void RestoreDiscountSchedule(TLOMNodeData& catalog, const std::string& iniPath = {});
 
 void RegisterApplicationClasses();
 

@@ -3,6 +3,7 @@
 #include "app/DataModule.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEditors.h"
+#include "catalog/CustomerPrices.h"
 #include "catalog/EntryCopy.h"
 #include "catalog/QuoteModel.h"
 #include "library/DataLocations.h"
@@ -21,6 +22,7 @@ void RegisterAllClasses() {
     RegisterCatalogEntryClasses();
     RegisterCatalogTreeClasses();
     RegisterCatalogDatabaseClasses();
+    RegisterCustomerPriceClasses();
     RegisterQuoteClasses();
     RegisterApplicationClasses();
     RegisterLibraryEditors();
