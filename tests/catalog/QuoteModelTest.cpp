@@ -280,7 +280,9 @@ TEST(QuoteList, LookupsSubtractAndDelete) {
         probe.SetQuantity(c.take);
         q.SubtractEntry(probe);
         EXPECT_EQ(q.Count(), c.expectCount);
-        if (c.expectQuantity >= 0) EXPECT_EQ(q.Entry(q.IndexOfPartNoAndGroup("A", "G1"))->Quantity(), c.expectQuantity);
+        if (c.expectQuantity >= 0) {
+            EXPECT_EQ(q.Entry(q.IndexOfPartNoAndGroup("A", "G1"))->Quantity(), c.expectQuantity);
+        }
     }
     EXPECT_EQ(q.IndexOfPartNoAndGroup("A", "G1"), -1);
     TLOMQuoteEntry absent;
