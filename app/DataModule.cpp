@@ -1,5 +1,7 @@
 #include "app/DataModule.h"
 
+#include "library/SectionIniFile.h"
+
 namespace ortello {
 
 namespace {
@@ -23,10 +25,42 @@ std::function<void(int, int)>& TDataModule1::StartupStatus() {
     return f;
 }
 
+void SetEntryCopyDesignValues(TEntryCopyController& c) {
+    static const char* const captions[] = {
+        "BegFreq=Beginning Frequency", "Description=Description", "EndingFreq=Ending Frequency",
+        "ExtendedPrice=Extended Price (%0s)", "Group=Group", "ListPrice=List Price (%0s)",
+        "PartNumber=Part Number", "Quantity=Quantity"};
+    static const char* const selected[] = {"BegFreq", "Description", "EndingFreq", "ExtendedPrice",
+                                           "Group", "ListPrice", "PartNumber", "Quantity"};
+    static const char* const available[] = {"BegFreq", "Description", "EndingFreq", "ExtendedPrice",
+                                            "Group", "ListPrice", "PartNo", "Quantity"};
+    TStringList list;
+    for (const char* s : captions) list.Add(s);
+    c.SetCaptions(&list);
+    list.Clear();
+    for (const char* s : selected) list.Add(s);
+    c.SetSelected(&list);
+    list.Clear();
+    for (const char* s : available) list.Add(s);
+    c.SetAvailable(&list);
+    c.SetPath("bin\\");
+    c.SetFileName("ortello.dat");
+    c.SetDelimeter('\t');
+}
+
 TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     SetName("DataModule1");
     gInstance = this;
     SetLoading(true);
+
+    CustomPartNumbers1 = new TCustomPartNumbers(this);
+    CustomPartNumbers1->SetName("CustomPartNumbers1");
+    CustomPartNumbers1->SetLoading(true);
+    CustomPartNumbers1->SetFileName("CustomParts.ini");
+    CustomPartNumbers1->SetPath("bin\\");
+    CustomPartNumbers1->SetDataPath(rpDefaultPath);
+    CustomPartNumbers1->SetAutoLoad(false);
+    CustomPartNumbers1->SetRequired(false);
 
     DAVNodeData1 = new TLOMNodeData(this);
     DAVNodeData1->SetName("DAVNodeData1");
@@ -36,7 +70,9 @@ TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     DAVNodeData1->SetDataPath(rpCommonFiles);
     DAVNodeData1->SetAutoLoad(false);
     DAVNodeData1->SetRequired(false);
+    DAVNodeData1->SetSchedule("Default");
     DAVNodeData1->SetRootName("Products");
+    DAVNodeData1->SetCustomParts(CustomPartNumbers1);
     DAVNodeData1->SetCustomDiscountsPath("discounts\\");
     DAVNodeData1->SetMaxDiscount(99);
     DAVNodeData1->SetShowDiscountProgress(true);
@@ -53,6 +89,11 @@ TDataModule1::TDataModule1(TComponent* owner) : TDataModule(owner) {
     DAVNodeData1->OnCurrencyChange = [this](TCurrencyType c) { OTStateController1->CurrencyChanged(c); };
     DAVNodeData1->OnScheduleChange = [this](TObject*) { OTStateController1->DiscountChanged(); };
     DAVNodeData1->OnPartTypeChange = [this](TObject*) { OTStateController1->PartRefChanged(); };
+
+    EntryCopyController1 = new TEntryCopyController(this);
+    EntryCopyController1->SetName("EntryCopyController1");
+    EntryCopyController1->SetLoading(true);
+    SetEntryCopyDesignValues(*EntryCopyController1);
 
     QORListController1 = new TQORListController(this);
     QORListController1->SetName("QORListController1");
@@ -77,6 +118,22 @@ TDataModule1::~TDataModule1() {
 
 void TDataModule1::DataModuleCreate() {
     QORListController1->LoadLists();
+}
+
+void RestoreDiscountSchedule(TLOMNodeData& catalog, const std::string& iniPath) {
+    const std::string path = iniPath.empty() ? ProgramFolder() + "data/Ortello.INI" : iniPath;
+    std::string name;
+    if (FileExists(path)) {
+        try {
+            TQORINIFile ini(path);
+            name = ini.ReadString("Setup", "Discount", "");
+        } catch (const std::exception&) {
+            name.clear();  // unreadable window settings are not kept either
+        }
+    }
+    // The chooser holds display names, so the first schedule is named by its display name.
+    if (name.empty() && catalog.Schedules().Count() > 0) name = catalog.Schedules().Item(0)->DisplayName();
+    catalog.SetSchedule(name);
 }
 
 void RegisterApplicationClasses() { RegisterClass(TDataModule1::StaticClass()); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/EntryCopy.h"
 #include "library/Classes.h"
 #include "library/Controls.h"
 #include "library/StateBroadcast.h"
@@ -20,8 +21,10 @@ public:
     explicit TDataModule1(TComponent* owner = nullptr);
     ~TDataModule1() override;
 
+    TCustomPartNumbers* CustomPartNumbers1 = nullptr;
     TLOMNodeData* DAVNodeData1 = nullptr;
     TOTStateController* OTStateController1 = nullptr;
+    TEntryCopyController* EntryCopyController1 = nullptr;
     TQORListController* QORListController1 = nullptr;
 
     // One line per failed load, in load order.
@@ -37,6 +40,14 @@ public:
 private:
     void DataModuleCreate();
 };
+
+// The entry copy controller's values on the data module.
+void SetEntryCopyDesignValues(TEntryCopyController& controller);
+// The schedule in force as the main window's settings keep it: value "Discount" of
+// section "Setup" in iniPath (by default the program folder + "data/Ortello.INI").
+// An empty or missing value means the first loaded schedule, if any. The result is
+// given to the catalog, which falls back to "Default" for a name it does not know.
+void RestoreDiscountSchedule(TLOMNodeData& catalog, const std::string& iniPath = {});
 
 void RegisterApplicationClasses();
 

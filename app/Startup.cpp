@@ -3,6 +3,9 @@
 #include "app/DataModule.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEditors.h"
+#include "catalog/CustomerPrices.h"
+#include "catalog/EntryCopy.h"
+#include "catalog/QuoteModel.h"
 #include "library/DataLocations.h"
 #include "library/FindFile.h"
 #include "library/ListComponents.h"
@@ -20,10 +23,13 @@ void RegisterAllClasses() {
     RegisterCatalogEntryClasses();
     RegisterCatalogTreeClasses();
     RegisterCatalogDatabaseClasses();
+    RegisterCustomerPriceClasses();
+    RegisterQuoteClasses();
     RegisterApplicationClasses();
     RegisterFindFileClasses();
     RegisterLibraryEditors();
     RegisterCatalogEditors();
+    RegisterQuoteEditors();
 }
 
 void InitializeModule(const TStartupOptions& options) {

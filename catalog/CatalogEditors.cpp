@@ -1,6 +1,11 @@
 #include "catalog/CatalogEditors.h"
 
+#include <algorithm>
+
+#include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEntries.h"
+#include "catalog/Discounts.h"
+#include "library/MessagePort.h"
 
 namespace ortello {
 
@@ -67,6 +72,65 @@ void TBaseDAVEntryPropertyEditor::SetValue(std::string_view text) {
     }
 }
 
+// ---------------------------------------------------------------- schedule chooser
+
+const TClassInfo& TSchedulePropertyEditor::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TSchedulePropertyEditor>("TSchedulePropertyEditor", &TStringProperty::StaticClass()).Build();
+    return info;
+}
+
+std::vector<std::string> ScheduleChoices(const TCustomDiscounts* schedules) {
+    std::vector<std::string> names;
+    if (schedules)
+        for (int i = 0; i < schedules->Count(); ++i) names.push_back(schedules->Item(i)->DisplayName());
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& a, const std::string& b) { return SameText(a, b); }),
+                names.end());
+    names.insert(names.begin(), "Default");
+    return names;
+}
+
+const TCustomDiscounts* TSchedulePropertyEditor::GetSchedules() const {
+    TPersistent* obj = nullptr;
+    const TPropInfo* prop = nullptr;
+    GetInstance(0, obj, prop);
+    auto* nodeData = dynamic_cast<TLOMNodeData*>(obj);
+    return nodeData ? &nodeData->Schedules() : nullptr;
+}
+
+void TSchedulePropertyEditor::GetValues(const std::function<void(const std::string&)>& proc) {
+    std::vector<std::string> names;
+    try {
+        names = ScheduleChoices(GetSchedules());
+    } catch (const std::exception&) {
+        ShowMessage(ClassName());
+        return;
+    }
+    for (const std::string& n : names) proc(n);
+}
+
+// ---------------------------------------------------------------- currency and part reference
+
+const TClassInfo& TCurrencyTypePE::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TCurrencyTypePE>("TCurrencyTypePE", &TExpandedEnumPropertyEditor::StaticClass()).Build();
+    return info;
+}
+
+const TClassInfo& TPartRefPE::StaticClass() {
+    static const TClassInfo& info =
+        *ClassBuilder<TPartRefPE>("TPartRefPE", &TExpandedEnumPropertyEditor::StaticClass()).Build();
+    return info;
+}
+
+void TPartRefPE::GetValues(const std::function<void(const std::string&)>& proc) {
+    const TExpandedEnumList& list = ExpandedList();
+    for (int i = 0; i < list.Count() && i < 2; ++i) proc(list.ValueFromIndex(i));
+}
+
 void RegisterCatalogEditors() {
     static bool done = false;
     if (done) return;
@@ -74,6 +138,9 @@ void RegisterCatalogEditors() {
     RegisterEditor(TypeString(), &TBasePartEntry::StaticClass(), "PartNo", TPartNoPropertyEditor::StaticClass());
     for (const char* name : {"Install_Inst", "App_Briefs", "Instr_Bulletins", "Ref_Info"})
         RegisterEditor(TypeTStrings(), &TLOMEntry::StaticClass(), name, TBaseDAVEntryPropertyEditor::StaticClass());
+    RegisterEditor(TypeString(), &TLOMNodeData::StaticClass(), "Schedule", TSchedulePropertyEditor::StaticClass());
+    RegisterEditor(TypeTCurrencyType(), &TLOMNodeData::StaticClass(), "CurrencyType", TCurrencyTypePE::StaticClass());
+    RegisterEditor(TypeTPartRef(), nullptr, "PartRef", TPartRefPE::StaticClass());
 }
 
 }  // namespace ortello

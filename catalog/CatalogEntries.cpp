@@ -122,7 +122,13 @@ std::string TBasePartEntry::GetPartNumber() const {
     return GetPartNo(0);
 }
 
-std::string TBasePartEntry::GetCopyText() const { return GetPartNumber(); }
+namespace {
+TCopyTextSource gCopyTextSource = nullptr;
+}
+
+void SetCopyTextSource(TCopyTextSource source) { gCopyTextSource = source; }
+
+std::string TBasePartEntry::GetCopyText() const { return gCopyTextSource ? gCopyTextSource(*this) : std::string(); }
 
 TPriceBlock& TBasePartEntry::MutableWorking() {
     if (!working_) working_ = std::make_unique<TPriceBlock>(list_);

@@ -255,6 +255,11 @@ private:
 // The picture for a stored graphic name under the images folder, or empty.
 std::string ResolveGraphicFile(std::string_view storedName);
 
+// Where part entries take their copy text from (the entry copy controller);
+// without one the copy text is empty.
+using TCopyTextSource = std::string (*)(const TBasePartEntry& entry);
+void SetCopyTextSource(TCopyTextSource source);
+
 // Property type of the string-list columns.
 const TTypeInfo* TypeTStrings();
 

@@ -539,12 +539,16 @@ TValueType TQorReader::ReadValue() {
     return static_cast<TValueType>(b);
 }
 
-TValueType TQorReader::NextValue() {
+uint8_t TQorReader::PeekByte() {
     if (bufPos_ == bufEnd_) {
         Fill();
         if (bufEnd_ == 0) throw EReadError(kStreamReadError);
     }
-    const auto b = static_cast<uint8_t>(buf_[bufPos_]);
+    return static_cast<uint8_t>(buf_[bufPos_]);
+}
+
+TValueType TQorReader::NextValue() {
+    const uint8_t b = PeekByte();
     if (b > kLastValueType) throw EReadError(kInvalidPropertyValue);
     return static_cast<TValueType>(b);
 }

@@ -28,7 +28,6 @@ ORTELLO_EXCEPTION(EClassNotFound, EStreamError)
 
 inline constexpr const char* kStreamReadError = "Stream read error";
 inline constexpr const char* kInvalidStreamFormat = "Invalid stream format";
-inline constexpr const char* kInvalidPropertyValue = "Invalid property value";
 inline constexpr const char* kUnknownProperty = "Property %0s does not exist";
 inline constexpr const char* kClassNotFound = "Class %0s not found";
 
@@ -193,7 +192,9 @@ public:
     void CheckValue(TValueType v);
     void ReadListBegin() { CheckValue(TValueType::vaList); }
     void ReadListEnd() { CheckValue(TValueType::vaNull); }
-    bool EndOfList() { return NextValue() == TValueType::vaNull; }
+    // Peeks the raw byte: where a property entry may follow, it is the name's
+    // length, which is no value tag.
+    bool EndOfList() { return PeekByte() == 0; }
     bool ReadBoolean();
     int64_t ReadInteger();
     double ReadFloat();
@@ -215,6 +216,7 @@ public:
 protected:
     void Read(void* p, size_t n);
     uint8_t ReadByte();
+    uint8_t PeekByte();
     void CheckAvailable(uint64_t n);
     void ReadProperty(TObject& instance);
     void ApplyValue(TObject& obj, const TPropInfo& prop, const TStreamValue& v);

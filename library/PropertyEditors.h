@@ -21,7 +21,6 @@ class TFont;
 
 ORTELLO_EXCEPTION(EPropertyError, Exception)
 
-inline constexpr const char* kInvalidPropertyValue = "Invalid property value";
 inline constexpr const char* kOutOfRange = "Value must be between %d and %d";
 inline constexpr const char* kInvalidPropertyElement = "Invalid property element: %s";
 

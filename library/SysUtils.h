@@ -46,6 +46,9 @@ ORTELLO_EXCEPTION(EInOutError, Exception)
 // Silent exceptions are not shown by the standard error dialog.
 ORTELLO_EXCEPTION(EAbort, Exception)
 
+// Shared by the object-record reader and the property editors.
+inline constexpr const char* kInvalidPropertyValue = "Invalid property value";
+
 // ---------------------------------------------------------------- Format
 
 // One argument of Format: an integer, a float or a text.

@@ -161,7 +161,7 @@ namespace {
 const std::vector<CommandInfo>& AllCommands() {
     static const std::vector<CommandInfo> all = [] {
         std::vector<CommandInfo> v;
-        for (auto area : {CatalogCommands, LibraryCommands})
+        for (auto area : {CatalogCommands, LibraryCommands, PricingCommands, QuoteCommands})
             for (CommandInfo& c : area()) v.push_back(std::move(c));
         return v;
     }();

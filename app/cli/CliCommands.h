@@ -39,6 +39,8 @@ struct CommandInfo {
 };
 std::vector<CommandInfo> CatalogCommands();   // CliCommands.cpp
 std::vector<CommandInfo> LibraryCommands();   // CliCommands.cpp
+std::vector<CommandInfo> PricingCommands();   // PricingCommands.cpp
+std::vector<CommandInfo> QuoteCommands();     // QuoteCommands.cpp
 
 // Runs one command line (without the program name); returns the exit code.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
