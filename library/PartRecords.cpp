@@ -53,6 +53,7 @@ void SplitPartFields(std::string_view line, char delimiter, std::vector<std::str
         p = q;
         if (p < e && *p == '\0') break;
         while (p < e && isControl(*p) && *p != '\0') ++p;
+        if (p < e && *p == '\0') break;
         if (p < e && *p == delimiter) {
             ++p;
             while (p < e && isControl(*p) && *p != '\0') ++p;

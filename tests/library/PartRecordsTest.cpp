@@ -121,6 +121,8 @@ TEST(SplitPartFields, FieldsEndAtDelimiterOrControlCharacter) {
     };
     for (const Case& c : cases) EXPECT_EQ(Split(c.line, c.delimiter), c.fields) << c.line;
     EXPECT_EQ(Split(std::string_view("a|b\0c|d", 7), '|'), (std::vector<std::string>{"a", "b"}));
+    // Code 0 ends the text even when it is the delimiter.
+    EXPECT_EQ(Split(std::string_view("\t\xAF\x10\0\xAF", 5), '\0'), (std::vector<std::string>{"\xAF"}));
 }
 
 TEST(PartStrings, SpaceIsNeverADelimiter) {
