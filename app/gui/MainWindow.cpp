@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,9 @@
 
 #include "app/DataModule.h"
 #include "app/gui/AboutDialog.h"
+#include "catalog/CatalogEditors.h"
+#include "catalog/Discounts.h"
+#include "library/StateBroadcast.h"
 #include "platform/SettingsStore.h"
 
 namespace ortello {
@@ -124,6 +128,32 @@ TfrmOrtello::TfrmOrtello(TDataModule1& dataModule) : dm_(dataModule) {
     bar->addWidget(search_);
     connect(search_, &QLineEdit::returnPressed, this, &TfrmOrtello::FindPart);
 
+    QToolBar* pricing = addToolBar("Pricing");
+    pricing->setObjectName("PricingBar");
+    pricing->setMovable(false);
+    pricing->addWidget(new QLabel(" Currency: "));
+    currency_ = new QComboBox;
+    for (int c = 0; c < kCurrencyCount; ++c)
+        currency_->addItem(QString::fromUtf8(CurrencyText(static_cast<TCurrencyType>(c)).LongName));
+    pricing->addWidget(currency_);
+    pricing->addWidget(new QLabel("  Discount schedule: "));
+    schedule_ = new QComboBox;
+    schedule_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    pricing->addWidget(schedule_);
+    connect(currency_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (!filling_ && i >= 0) dm_.DAVNodeData1->SetCurrencyType(static_cast<TCurrencyType>(i));
+    });
+    connect(schedule_, &QComboBox::currentTextChanged, this, [this](const QString& name) {
+        if (!filling_ && !name.isEmpty()) dm_.DAVNodeData1->SetSchedule(name.toStdString());
+    });
+    // Prices follow every currency, schedule and part-reference change.
+    stateClient_ = std::make_unique<TOTStateClient>(nullptr);
+    stateClient_->SetController(dm_.OTStateController1);
+    stateClient_->OnCurrencyChange = [this](TObject*, int) { PricingChanged(); };
+    stateClient_->OnDiscountChange = [this](TObject*) { PricingChanged(); };
+    stateClient_->OnPartRefChange = [this](TObject*) { PricingChanged(); };
+    FillPricingChoosers();
+
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { ShowNode(item); });
 
     BuildTree();
@@ -137,6 +167,25 @@ TfrmOrtello::TfrmOrtello(TDataModule1& dataModule) : dm_(dataModule) {
 }
 
 TfrmOrtello::~TfrmOrtello() = default;
+
+void TfrmOrtello::FillPricingChoosers() {
+    filling_ = true;
+    const TLOMNodeData& cat = *dm_.DAVNodeData1;
+    currency_->setCurrentIndex(cat.CurrencyType());
+    schedule_->clear();
+    for (const std::string& name : ScheduleChoices(&cat.Schedules())) schedule_->addItem(QString::fromStdString(name));
+    schedule_->setCurrentText(QString::fromStdString(cat.Schedule()));
+    filling_ = false;
+}
+
+void TfrmOrtello::PricingChanged() {
+    FillPricingChoosers();
+    model_->SetNode(model_->Node());
+    statusBar()->showMessage(QString("Prices in %1, schedule \"%2\"")
+                                 .arg(QString::fromUtf8(CurrencyText(dm_.DAVNodeData1->CurrencyType()).LongName),
+                                      QString::fromStdString(dm_.DAVNodeData1->Schedule())),
+                             5000);
+}
 
 void TfrmOrtello::BuildTree() {
     tree_->clear();

@@ -3,16 +3,20 @@
 #include <QAbstractTableModel>
 #include <QMainWindow>
 
+#include <memory>
+
 class QLineEdit;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QLabel;
+class QComboBox;
 
 namespace ortello {
 
 class TDataModule1;
 class TLOMBaseNode;
+class TOTStateClient;
 
 // The parts of one catalog node: part number, description and price.
 class TNodePartsModel : public QAbstractTableModel {
@@ -23,6 +27,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     int RowOfPart(std::string_view partNo) const;
+    const TLOMBaseNode* Node() const { return node_; }
 
 private:
     const TLOMBaseNode* node_ = nullptr;
@@ -35,6 +40,8 @@ public:
 
     QTreeWidget* Tree() const { return tree_; }
     TNodePartsModel* PartsModel() const { return model_; }
+    QComboBox* CurrencyChooser() const { return currency_; }
+    QComboBox* ScheduleChooser() const { return schedule_; }
     // Selects the node and the part with this number; false when not in the catalog.
     bool GoToPart(const QString& partNo);
 
@@ -48,6 +55,9 @@ private:
     void About();
     void RestoreSettings();
     void SaveSettings();
+    // Currency and schedule choosers follow the catalog's pricing state.
+    void FillPricingChoosers();
+    void PricingChanged();
 
     TDataModule1& dm_;
     QTreeWidget* tree_;
@@ -55,6 +65,10 @@ private:
     TNodePartsModel* model_;
     QLineEdit* search_;
     QLabel* nodeLabel_;
+    QComboBox* currency_;
+    QComboBox* schedule_;
+    std::unique_ptr<TOTStateClient> stateClient_;
+    bool filling_ = false;
 };
 
 }  // namespace ortello

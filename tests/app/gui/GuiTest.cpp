@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -50,7 +51,8 @@ struct Home {
     }
 };
 
-const char* const kGood = "PartNo|Desc|USPrice\r\nc\r\n[Antennas]\r\n{Dishes}\r\nD1|Dish one|100\r\nD2|Dish two|250\r\n";
+const char* const kGood =
+    "PartNo|Desc|USPrice|Cancel\r\nc\r\n[Antennas]\r\n{Dishes}\r\nD1|Dish one|100|135\r\nD2|Dish two|250|337.5\r\n";
 }  // namespace
 
 TEST(LoadErrorWindow, HeadingNamesTheApplication) {
@@ -102,6 +104,12 @@ TEST(MainWindow, ShowsTheCatalogAndFindsParts) {
     EXPECT_EQ(w.PartsModel()->rowCount(), 2);
     EXPECT_EQ(w.PartsModel()->index(1, 2).data().toString(), "$250.00");
     EXPECT_FALSE(w.GoToPart("nothing"));
+    // Choosing another currency reprices the list; the schedule falls back to Default.
+    w.CurrencyChooser()->setCurrentIndex(ctCanada);
+    EXPECT_EQ(dm.DAVNodeData1->CurrencyType(), ctCanada);
+    EXPECT_EQ(w.PartsModel()->index(1, 2).data().toString(), "CAN$337.50");
+    EXPECT_EQ(w.ScheduleChooser()->currentText(), "Default");
+    w.CurrencyChooser()->setCurrentIndex(ctUSDollar);
     // The window's placement is remembered in the settings store.
     w.close();
     EXPECT_FALSE(TSettingsStore::Default().ReadString("HKCU\\Software\\Velmar\\Ortello\\Windows", "frmOrtello").empty());
