@@ -19,7 +19,7 @@ TPartRef gPartRef = prVelmar;
 
 TCurrencyType CurrentCurrency() { return gCurrency; }
 void SetCurrentCurrency(TCurrencyType c) {
-    if (c >= 0 && c < kCurrencyCount) gCurrency = c;
+    if (static_cast<int>(c) >= 0 && static_cast<int>(c) < kCurrencyCount) gCurrency = c;
 }
 TPartRef CurrentPartRef() { return gPartRef; }
 void SetCurrentPartRef(TPartRef r) {

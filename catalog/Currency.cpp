@@ -25,7 +25,7 @@ const TCurrencyText kTexts[kCurrencyCount] = {
 }  // namespace
 
 const TCurrencyText& CurrencyText(TCurrencyType c) {
-    const int i = (c >= 0 && c < kCurrencyCount) ? c : 0;
+    const int i = (static_cast<int>(c) >= 0 && static_cast<int>(c) < kCurrencyCount) ? c : 0;
     return kTexts[i];
 }
 
