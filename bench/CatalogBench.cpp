@@ -32,52 +32,15 @@
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogTree.h"
 
-#ifndef ORTELLO_GENCATALOG
-#error "ORTELLO_GENCATALOG must name the catalog generator"
-#endif
-
-extern char** environ;
+#include "bench/BenchCatalogs.h"
 
 namespace ortello {
 namespace {
+using bench::CatalogFile;
+using bench::FileSize;
 
-std::string BenchFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = tmp && *tmp ? tmp : "/tmp";
-    if (dir.back() != '/') dir += '/';
-    return dir + "ortello-bench/";
-}
 
-int64_t FileSize(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
-}
 
-// The catalog of `parts` part lines, generated on first use.
-std::string CatalogFile(int64_t parts) {
-    const std::string dir = BenchFolder();
-    const std::string path = dir + "m_dav_" + std::to_string(parts) + ".dat";
-    if (FileSize(path) > 0) return path;
-    if (!ForceDirectories(dir)) {
-        std::fprintf(stderr, "cannot create %s\n", dir.c_str());
-        std::exit(2);
-    }
-    const std::string part = path + ".part";
-    const std::string count = std::to_string(parts);
-    std::vector<std::string> args = {ORTELLO_GENCATALOG, "--parts", count, "--seed", "1", "-o", part};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        std::rename(part.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "generating %s with %s failed\n", path.c_str(), ORTELLO_GENCATALOG);
-        std::exit(2);
-    }
-    return path;
-}
 
 // The catalog as start-up loads it: a no-load container reading the data
 // module's columns, then the node paths.

@@ -27,50 +27,15 @@
 #include "app/Startup.h"
 #include "catalog/CatalogDatabase.h"
 
-#ifndef ORTELLO_GENCATALOG
-#error "ORTELLO_GENCATALOG must name the catalog generator"
-#endif
-
-extern char** environ;
+#include "bench/BenchCatalogs.h"
 
 namespace ortello {
 namespace {
+using bench::CatalogFile;
+using bench::FileSize;
 
-std::string BenchFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = tmp && *tmp ? tmp : "/tmp";
-    if (dir.back() != '/') dir += '/';
-    return dir + "ortello-bench/";
-}
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
-}
 
-std::string CatalogFile(long parts) {
-    const std::string dir = BenchFolder();
-    const std::string path = dir + "m_dav_" + std::to_string(parts) + ".dat";
-    if (Exists(path)) return path;
-    if (!ForceDirectories(dir)) {
-        std::fprintf(stderr, "cannot create %s\n", dir.c_str());
-        std::exit(2);
-    }
-    const std::string part = path + ".part";
-    std::vector<std::string> args = {ORTELLO_GENCATALOG, "--parts", std::to_string(parts), "--seed", "1", "-o", part};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        std::rename(part.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "generating %s failed\n", path.c_str());
-        std::exit(2);
-    }
-    return path;
-}
 
 std::vector<long> Sizes(const char* env, const char* fallback) {
     const char* v = std::getenv(env);

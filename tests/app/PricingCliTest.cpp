@@ -10,42 +10,23 @@
 #include "catalog/Discounts.h"
 #include "library/MessagePort.h"
 #include "platform/SettingsStore.h"
+#include "tests/app/TestCli.h"
 
 using namespace ortello;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Home {
-    fs::path dir;
-    Home() {
-        dir = fs::temp_directory_path() / ("ortello-pricing-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir / "discounts");
-        TSettingsStore::SetDefaultPath((dir / "registry.ini").string());
+struct Home : TTestHome {
+    Home() : TTestHome("pricing") {
         Write("data/M_dav.dat",
               "PartNo|Desc|USPrice|Eureka|DiscGrps\r\nc\r\n"
               "[Antennas]\r\nA1|Antenna one|100|80|G1\r\nA2|Antenna two|200|160|G1\r\n"
               "[Cable]\r\nC1|Cable one|10|8|G2\r\nC2|Cable two|20|16|G3\r\n");
     }
-    ~Home() {
-        fs::remove_all(dir);
-        TSettingsStore::SetDefaultPath("");
-        SetCurrentCurrency(ctUSDollar);
-    }
-    void Write(const fs::path& rel, const std::string& text) const {
-        fs::create_directories((dir / rel).parent_path());
-        std::ofstream(dir / rel, std::ios::binary) << text;
-    }
+    ~Home() { SetCurrentCurrency(ctUSDollar); }
     int Run(std::vector<std::string> args, std::string& out, std::string& err) const {
-        std::vector<std::string> full{"--home", dir.string()};
-        full.insert(full.end(), args.begin(), args.end());
-        std::ostringstream o, e;
-        const int rc = cli::Run(full, o, e);
-        out = o.str();
-        err = e.str();
-        return rc;
+        return RunCli(*this, std::move(args), out, err);
     }
     std::string File(const char* rel) const { return (dir / rel).string(); }
 };

@@ -12,6 +12,7 @@
 #include "catalog/QuoteModel.h"
 #include "library/DataLocations.h"
 #include "platform/SettingsStore.h"
+#include "tests/app/TestCli.h"
 
 using namespace ortello;
 namespace fs = std::filesystem;
@@ -23,16 +24,9 @@ const char* const kCatalog =
     "[A]\r\n{B}\r\nP1|Dish|100|90|Dishes|5925\r\nP4|Dish two|200|180|Dishes|\r\n"
     "[C]\r\nP2|Cable per foot|2|1.8|Cable|\r\nP3|Kit|10|9||\r\n";
 
-struct Home {
-    fs::path dir;
-    Home() {
-        dir = fs::temp_directory_path() / ("ortello-qcli-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir / "data");
-        fs::create_directories(dir / "discounts");
-        TSettingsStore::SetDefaultPath((dir / "registry.ini").string());
-        std::ofstream(dir / "data" / "M_dav.dat", std::ios::binary) << kCatalog;
+struct Home : TTestHome {
+    Home() : TTestHome("qcli") {
+        Write("data/M_dav.dat", kCatalog);
         RegisterAllClasses();
         // A euro schedule: the node A.B at 25 %, the part P2 at 10 %.
         TCustomDiscount d;
@@ -42,19 +36,8 @@ struct Home {
         d.AddItem(TPartDiscountItem::StaticClass(), "P2", 0.1);
         d.SaveToFile((dir / "discounts" / "dist.otdf").string());
     }
-    ~Home() {
-        fs::remove_all(dir);
-        TSettingsStore::SetDefaultPath("");
-    }
-    std::string Path(const std::string& rel) const { return (dir / rel).string(); }
     int Run(std::vector<std::string> args, std::string& out, std::string& err) const {
-        std::vector<std::string> full{"--home", dir.string()};
-        full.insert(full.end(), args.begin(), args.end());
-        std::ostringstream o, e;
-        const int rc = cli::Run(full, o, e);
-        out = o.str();
-        err = e.str();
-        return rc;
+        return RunCli(*this, std::move(args), out, err);
     }
 };
 

@@ -10,6 +10,8 @@
 #include "catalog/Currency.h"
 #include "library/DataLocations.h"
 #include "platform/SettingsStore.h"
+#include "tests/TestHome.h"
+#include "tests/app/TestCli.h"
 
 using namespace ortello;
 namespace fs = std::filesystem;
@@ -17,23 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A temporary application home and settings store.
-struct Home {
-    fs::path dir;
-    Home() {
-        dir = fs::temp_directory_path() / ("ortello-home-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir / "data");
-        TSettingsStore::SetDefaultPath((dir / "registry.ini").string());
-    }
-    ~Home() {
-        fs::remove_all(dir);
-        TSettingsStore::SetDefaultPath("");
-    }
-    void Write(const fs::path& rel, const std::string& text) const {
-        fs::create_directories((dir / rel).parent_path());
-        std::ofstream(dir / rel, std::ios::binary) << text;
-    }
+struct Home : TTestHome {
+    Home() : TTestHome("home") {}
     void Start() const { InitializeModule(TStartupOptions{dir.string()}); }
 };
 
@@ -163,13 +150,7 @@ TEST(Cli, CatalogCommands) {
     Home home;
     home.Write("data/M_dav.dat", "PartNo|Desc|USPrice|Cancel\r\nc\r\n[A]\r\n{B}\r\nAB-1|Thing \xB0|12.5|13\r\n");
     auto run = [&](std::vector<std::string> args, std::string& out, std::string& err) {
-        std::vector<std::string> full{"--home", home.dir.string()};
-        full.insert(full.end(), args.begin(), args.end());
-        std::ostringstream o, e;
-        const int rc = cli::Run(full, o, e);
-        out = o.str();
-        err = e.str();
-        return rc;
+        return RunCli(home, std::move(args), out, err);
     };
     std::string out, err;
     ASSERT_EQ(run({"catalog", "find", "ab-1"}, out, err), 0) << err;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestHome.h"
+
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -46,19 +48,12 @@ const char* const kCatalog =
     "C2|Cable two|20|19|2900|g2\r\n";
 
 // A temporary home with the sample-like catalog and schedules, and the data module on it.
-struct Home {
-    fs::path dir;
+struct Home : TTestHome {
     std::vector<std::string> messages;
     std::vector<std::string> events;
     TCapturePort* port = nullptr;
 
-    Home() {
-        dir = fs::temp_directory_path() / ("ortello-catdb-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir / "data");
-        fs::create_directories(dir / "discounts");
-        TSettingsStore::SetDefaultPath((dir / "registry.ini").string());
+    Home() : TTestHome("catdb") {
         Write("data/M_dav.dat", kCatalog);
         InitializeModule(TStartupOptions{dir.string()});
         SetCurrentCurrency(ctUSDollar);
@@ -69,12 +64,6 @@ struct Home {
     ~Home() {
         SetMessagePort(nullptr);
         SetCurrentCurrency(ctUSDollar);
-        fs::remove_all(dir);
-        TSettingsStore::SetDefaultPath("");
-    }
-    void Write(const fs::path& rel, const std::string& text) const {
-        fs::create_directories((dir / rel).parent_path());
-        std::ofstream(dir / rel, std::ios::binary) << text;
     }
     void Schedule(const char* file, const char* name, TCurrencyType c,
                   std::initializer_list<std::pair<const char*, double>> items) const {
