@@ -44,7 +44,7 @@ const std::string& ProgramFolder() { return DataLocation(rpDefaultPath); }
 std::string BinFolder() { return ProgramFolder() + "bin/"; }
 std::string QuotesFolder() { return ProgramFolder() + "quotes/"; }
 std::string ImagesFolder() { return DataLocation(rpHTML) + "images/"; }
-std::string SpecificationViewer() { return DataLocation(rpSelvane) + "Specs.exe"; }
+std::string SpecsViewer() { return DataLocation(rpSelvane) + "Specs.exe"; }
 std::string PatternViewer() { return DataLocation(rpRavek) + "Ravek.exe"; }
 std::string CommonFilesFolder() { return DataLocation(rpCommonFiles); }
 

@@ -28,7 +28,7 @@ const std::string& ProgramFolder();
 std::string BinFolder();
 std::string QuotesFolder();
 std::string ImagesFolder();
-std::string SpecificationViewer();
+std::string SpecsViewer();
 std::string PatternViewer();
 std::string CommonFilesFolder();
 

@@ -58,7 +58,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     creditsHost_->hide();
     creditsPanel_ = new QLabel(
         "Catalog and pricing model\nObject files and settings\nQuotation workspace\nReports and exports\n"
-        "Specification pages\nOnline services\n\nThanks to every salesperson who tested it.",
+        "Product data pages\nOnline services\n\nThanks to every salesperson who tested it.",
         creditsHost_);
     creditsPanel_->adjustSize();
     layout->addWidget(creditsHost_);
