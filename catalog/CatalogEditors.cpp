@@ -4,6 +4,8 @@
 
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogEntries.h"
+
+#include <unordered_map>
 #include "catalog/Discounts.h"
 #include "library/MessagePort.h"
 
@@ -21,7 +23,11 @@ void TPartNoPropertyEditor::SetValue(std::string_view text) {
         TPersistent* obj = nullptr;
         const TPropInfo* prop = nullptr;
         GetInstance(i, obj, prop);
-        if (auto* entry = dynamic_cast<TBasePartEntry*>(obj)) entry->SetDefaultPartNo(text);
+        if (!obj) continue;
+        if (obj->InheritsFrom(TBaseDAVEntry::StaticClass()))
+            static_cast<TBaseDAVEntry*>(obj)->DefaultPartNoFromPartNo();
+        else if (obj->InheritsFrom(TBasePartEntry::StaticClass()))
+            static_cast<TBasePartEntry*>(obj)->SetDefaultPartNo(text);
     }
 }
 
@@ -50,22 +56,29 @@ bool DocListOf(std::string_view name, TBaseDAVEntry::TDocList& which) {
 
 void TBaseDAVEntryPropertyEditor::SetValue(std::string_view text) {
     if (text.empty()) return;
-    // Catalog lines repeat the same lists: normalise each distinct text once.
+    // Catalog lines repeat a few lists: each distinct text is normalised once and
+    // its result shared by every entry that names it.
     if (text != lastText_) {
-        TStringList items;
-        items.SetCommaText(text);
-        for (int i = 0; i < items.Count(); ++i)
-            if (ExtractFileExt(items[i]).empty()) items.Put(i, items[i] + ".html");
+        static std::unordered_map<std::string, TText> normalised;
         lastText_.assign(text);
-        lastItems_ = TText(items.CommaText());
+        auto it = normalised.find(lastText_);
+        if (it == normalised.end()) {
+            TStringList items;
+            items.SetCommaText(text);
+            for (int i = 0; i < items.Count(); ++i)
+                if (ExtractFileExt(items[i]).empty()) items.Put(i, items[i] + ".html");
+            if (normalised.size() >= 8192) normalised.clear();
+            it = normalised.emplace(lastText_, TText(items.CommaText())).first;
+        }
+        lastItems_ = it->second;
     }
     for (int i = 0; i < InstanceCount(); ++i) {
         TPersistent* obj = nullptr;
         const TPropInfo* prop = nullptr;
         GetInstance(i, obj, prop);
         TBaseDAVEntry::TDocList which;
-        if (auto* entry = dynamic_cast<TBaseDAVEntry*>(obj); entry && DocListOf(prop->Name, which)) {
-            entry->SetDocumentsText(which, lastItems_);
+        if (obj && obj->InheritsFrom(TBaseDAVEntry::StaticClass()) && DocListOf(prop->Name, which)) {
+            static_cast<TBaseDAVEntry*>(obj)->SetDocumentsText(which, lastItems_);
         } else if (auto* list = dynamic_cast<TStrings*>(GetObjValueAt(i))) {
             list->SetCommaText(lastItems_.view());
         }

@@ -104,6 +104,7 @@ public:
 
     std::string_view DefaultPartNo() const { return defaultPartNo_; }
     void SetDefaultPartNo(std::string_view v) { defaultPartNo_ = TText(v); }
+    void ShareDefaultPartNo(const TText& v) { defaultPartNo_ = v; }
     uint32_t PartNoHash() const { return partNoHash_; }
     std::string_view Desc() const { return desc_; }
     int SortIndex() const { return sortIndex_; }
@@ -174,6 +175,8 @@ public:
     std::string_view XRef() const { return partNos_[1]; }
     std::string_view SecondXRef() const { return partNos_[2]; }
     void SetPartNoText(std::string_view v) { SetPartNo(0, v); }
+    // DefaultPartNo takes the part number's text, shared rather than copied.
+    void DefaultPartNoFromPartNo() { ShareDefaultPartNo(partNos_[0]); }
     void SetXRef(std::string_view v) { SetPartNo(1, v); }
     void SetSecondXRef(std::string_view v) { SetPartNo(2, v); }
     std::string_view BegFreq() const { return begFreq_; }

@@ -119,11 +119,11 @@ void TIndexedList::Refill() {
 }
 
 namespace {
-// The first eight upper-cased bytes, big-endian, so that integer order is
+// Upper-cased bytes [from, from + 8), big-endian, so that integer order is
 // CompareText order over those bytes; ties fall back to the full comparison.
-uint64_t SortPrefix(std::string_view s) {
+uint64_t SortPrefix(std::string_view s, size_t from) {
     uint64_t v = 0;
-    for (size_t i = 0; i < 8; ++i) {
+    for (size_t i = from; i < from + 8; ++i) {
         v <<= 8;
         if (i < s.size()) v |= static_cast<unsigned char>(UpChar(s[i]));
     }
@@ -141,8 +141,10 @@ void TIndexedList::BuildIndex() {
 void TIndexedList::Reindex() {
     Refill();
     auto& raw = List().Raw();
+    // Part numbers often share more than eight leading characters: two words of
+    // prefix settle most comparisons without touching the text.
     struct Keyed {
-        uint64_t prefix;
+        uint64_t prefix, prefix2;
         std::string_view key;
         TQorPersistent* item;
     };
@@ -152,11 +154,12 @@ void TIndexedList::Reindex() {
     for (TQorPersistent* p : raw) {
         const std::string_view k = KeyOf(*static_cast<TBasePartEntry*>(p));
         allEmpty = allEmpty && k.empty();
-        keyed.push_back({SortPrefix(k), k, p});
+        keyed.push_back({SortPrefix(k, 0), SortPrefix(k, 8), k, p});
     }
     if (!allEmpty) {
         std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
             if (a.prefix != b.prefix) return a.prefix < b.prefix;
+            if (a.prefix2 != b.prefix2) return a.prefix2 < b.prefix2;
             return CompareText(a.key, b.key) < 0;
         });
         for (size_t i = 0; i < keyed.size(); ++i) raw[i] = keyed[i].item;
