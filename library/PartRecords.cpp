@@ -51,7 +51,14 @@ void SplitPartFields(std::string_view line, char delimiter, std::vector<std::str
         }
         fields.emplace_back(p, static_cast<size_t>(q - p));
         p = q;
-        if (p < e && *p == '\0') break;
+        if (p == e) break;
+        if (*p == delimiter && delimiter != '\0') {
+            // The usual case: a delimiter straight after the field.
+            ++p;
+            while (p < e && isControl(*p) && *p != '\0') ++p;
+            continue;
+        }
+        if (*p == '\0') break;
         while (p < e && isControl(*p) && *p != '\0') ++p;
         if (p < e && *p == '\0') break;
         if (p < e && *p == delimiter) {
@@ -185,6 +192,7 @@ bool TPartProps::ParseLine(std::string_view line) {
     template_->Clear();
     SplitPartFields(line, Delimiter(), values_);
     const size_t n = std::min(values_.size(), bound_.size());
+    const char decimal = FormatSettings().DecimalSeparator;
     for (size_t i = 0; i < n; ++i) {
         TRTTIPropertyEditor* ed = bound_[i];
         if (!ed) continue;
@@ -192,7 +200,8 @@ bool TPartProps::ParseLine(std::string_view line) {
             switch (direct_[i]) {
                 case Direct::Float: {
                     double v = 0;
-                    if (!values_[i].empty() && !TryStrToFloat(values_[i], v)) StrToFloat(values_[i]);
+                    if (!values_[i].empty() && !TryPlainDecimal(values_[i], decimal, v) && !TryStrToFloat(values_[i], v))
+                        StrToFloat(values_[i]);
                     directProp_[i]->SetFloat(*template_, v);
                     break;
                 }

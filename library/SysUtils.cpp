@@ -325,48 +325,38 @@ int StrToInt(std::string_view s) {
     return static_cast<int>(v);
 }
 
-namespace {
-// Plain decimals ("-123.45") with at most 15 digits: the digits as an integer
-// divided by a power of ten is exact before the one correctly rounded division.
-bool FastDecimal(std::string_view s, char dec, double& out) {
+bool TryPlainDecimal(std::string_view s, char dec, double& out) {
+    // The digits as an integer divided by a power of ten: both exact for at most
+    // 15 digits, so the one division rounds correctly.
     static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    size_t i = 0;
-    const bool neg = s[0] == '-';
-    if (neg || s[0] == '+') ++i;
+    const char* p = s.data();
+    const char* e = p + s.size();
+    if (p == e) return false;
+    const bool neg = *p == '-';
+    if (neg || *p == '+') ++p;
     uint64_t mant = 0;
-    int digits = 0, frac = -1;
-    bool any = false;
-    for (; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c >= '0' && c <= '9') {
-            any = true;
-            if (mant == 0 && c == '0') {
-                if (frac >= 0) ++frac;
-                continue;
-            }
-            if (++digits > 15) return false;
-            mant = mant * 10 + static_cast<uint64_t>(c - '0');
-            if (frac >= 0) ++frac;
-        } else if (c == dec && frac < 0) {
-            frac = 0;
-        } else {
-            return false;
-        }
+    const char* start = p;
+    while (p < e && static_cast<unsigned>(*p - '0') < 10) mant = mant * 10 + static_cast<unsigned>(*p++ - '0');
+    const long whole = p - start;
+    long frac = 0;
+    if (p < e && *p == dec) {
+        const char* f = ++p;
+        while (p < e && static_cast<unsigned>(*p - '0') < 10) mant = mant * 10 + static_cast<unsigned>(*p++ - '0');
+        frac = p - f;
     }
-    if (!any || frac > 15) return false;
+    if (p != e || whole + frac == 0 || whole + frac > 15) return false;
     double v = static_cast<double>(mant);
     if (frac > 0) v /= kPow10[frac];
     out = neg ? -v : v;
     return true;
 }
-}  // namespace
 
 bool TryStrToFloat(std::string_view s, double& out) {
     s = TrimView(s);
     if (s.empty()) return false;
     const char dec = FormatSettings().DecimalSeparator;
-    if (FastDecimal(s, dec, out)) return true;
+    if (TryPlainDecimal(s, dec, out)) return true;
     std::string tmp;
     if (dec != '.') {
         if (s.find('.') != std::string_view::npos) return false;

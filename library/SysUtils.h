@@ -144,6 +144,8 @@ bool TryStrToInt64(std::string_view s, int64_t& out);
 
 // Locale decimal notation, optional exponent. Raises EConvertError.
 double StrToFloat(std::string_view s);
+// Only "[-+]digits[<dec>digits]" with at most 15 digits, without blanks; false otherwise.
+bool TryPlainDecimal(std::string_view s, char dec, double& out);
 bool TryStrToFloat(std::string_view s, double& out);
 
 enum class TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
