@@ -138,60 +138,75 @@ void TIndexedList::BuildIndex() {
         indexer_.AddKey(KeyOf(*static_cast<TBasePartEntry*>(raw[i])), static_cast<int>(i));
 }
 
-void TIndexedList::Reindex() {
-    Refill();
-    auto& raw = List().Raw();
-    // Part numbers often share more than eight leading characters: two words of
-    // prefix settle most comparisons without touching the text.
-    struct Keyed {
-        uint64_t prefix, prefix2;
-        std::string_view key;
-        TQorPersistent* item;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(raw.size());
-    bool allEmpty = true;
-    for (TQorPersistent* p : raw) {
-        const std::string_view k = KeyOf(*static_cast<TBasePartEntry*>(p));
-        allEmpty = allEmpty && k.empty();
-        keyed.push_back({SortPrefix(k, 0), SortPrefix(k, 8), k, p});
-    }
-    if (!allEmpty) {
-        std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-            if (a.prefix != b.prefix) return a.prefix < b.prefix;
-            if (a.prefix2 != b.prefix2) return a.prefix2 < b.prefix2;
-            return CompareText(a.key, b.key) < 0;
-        });
-        for (size_t i = 0; i < keyed.size(); ++i) raw[i] = keyed[i].item;
-    }
-    BuildIndex();
-    BuildSlots();
-}
-
 namespace {
 inline size_t SlotOf(uint32_t h, unsigned shift) {
     return static_cast<size_t>((static_cast<uint64_t>(h) * 0x9E3779B97F4A7C15ull) >> shift);
 }
 }  // namespace
 
-void TIndexedList::BuildSlots() {
-    const auto& raw = List().Raw();
+void TIndexedList::Reindex() {
+    Refill();
+    auto& raw = List().Raw();
+    // Everything the sort and both indexes need, read from the entries in one
+    // sequential pass: on a large catalog, visiting entries in sorted order is a
+    // cache miss each. Part numbers often share more than eight leading
+    // characters, so two words of prefix settle most comparisons.
+    struct Keyed {
+        uint64_t prefix, prefix2;
+        TQorPersistent* item;
+        uint32_t hash;
+        char lead[4];  // the first characters as written, for the prefix trie
+        uint8_t leadLength;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(raw.size());
+    bool allEmpty = true;
+    for (TQorPersistent* p : raw) {
+        const auto& e = *static_cast<TBasePartEntry*>(p);
+        const std::string_view k = KeyOf(e);
+        allEmpty = allEmpty && k.empty();
+        Keyed kd{SortPrefix(k, 0), SortPrefix(k, 8), p, HashOf(e), {0, 0, 0, 0}, 0};
+        for (size_t i = 0; i < 4 && i < k.size(); ++i) kd.lead[i] = k[i];
+        kd.leadLength = static_cast<uint8_t>(std::min<size_t>(4, k.size()));
+        keyed.push_back(kd);
+    }
+    auto keyOf = [this](const Keyed& kd) { return KeyOf(*static_cast<TBasePartEntry*>(kd.item)); };
+    if (!allEmpty) {
+        std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+            if (a.prefix != b.prefix) return a.prefix < b.prefix;
+            if (a.prefix2 != b.prefix2) return a.prefix2 < b.prefix2;
+            return CompareText(keyOf(a), keyOf(b)) < 0;
+        });
+        for (size_t i = 0; i < keyed.size(); ++i) raw[i] = keyed[i].item;
+    }
+
+    // The prefix trie: each node keeps the first sorted position through it.
+    indexer_.Clear();
+    const size_t depth = indexer_.MaxDepth() < 0 ? 0 : static_cast<size_t>(indexer_.MaxDepth());
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        // The trie reads no further than its depth, so the stored lead serves.
+        if (depth > 4)
+            indexer_.AddKey(keyOf(keyed[i]), static_cast<int>(i));
+        else
+            indexer_.AddKey(std::string_view(keyed[i].lead, keyed[i].leadLength), static_cast<int>(i));
+    }
+
+    // The hash table over distinct keys; equal keys sit next to each other.
     slots_.clear();
-    if (raw.empty()) return;
+    if (keyed.empty()) return;
     unsigned bits = 4;
-    while ((size_t{1} << bits) < raw.size() * 2) ++bits;
+    while ((size_t{1} << bits) < keyed.size() * 2) ++bits;
     slotShift_ = 64 - bits;
     slots_.assign(size_t{1} << bits, {0, 0});
     const size_t mask = slots_.size() - 1;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        const auto& e = *static_cast<TBasePartEntry*>(raw[i]);
-        const std::string_view k = KeyOf(e);
-        const uint32_t h = HashOf(e);
-        // Equal keys sit next to each other in sorted order: only the first is entered.
-        if (i > 0 && SameText(KeyOf(*static_cast<TBasePartEntry*>(raw[i - 1])), k)) continue;
-        size_t s = SlotOf(h, slotShift_);
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        const Keyed& kd = keyed[i];
+        if (i > 0 && kd.prefix == keyed[i - 1].prefix && kd.prefix2 == keyed[i - 1].prefix2 &&
+            kd.hash == keyed[i - 1].hash && SameText(keyOf(keyed[i - 1]), keyOf(kd)))
+            continue;
+        size_t s = SlotOf(kd.hash, slotShift_);
         while (slots_[s].second != 0) s = (s + 1) & mask;
-        slots_[s] = {h, static_cast<int32_t>(i + 1)};
+        slots_[s] = {kd.hash, static_cast<int32_t>(i + 1)};
     }
 }
 

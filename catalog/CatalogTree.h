@@ -96,7 +96,6 @@ protected:
 private:
     // Hash table over the distinct keys (ignoring case): their first sorted
     // position, so a lookup does not walk a long group of shared prefixes.
-    void BuildSlots();
     TLOMDataList* source_;
     TQORIndexer indexer_;
     std::vector<std::pair<uint32_t, int32_t>> slots_;  // (hash, position + 1); 0 = empty

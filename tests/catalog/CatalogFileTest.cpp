@@ -153,6 +153,13 @@ TEST(CatalogIndex, LookupsIgnoreCaseAndFindDuplicates) {
         EXPECT_TRUE(SameText(e->PartNo(), n));
     }
     for (const char* absent : {"LDF4-5", "LDF4-500", "B", "", "ZZ", "AVA5-50F"}) EXPECT_EQ(cat.Find(absent), nullptr) << absent;
+    // The prefix trie points at the first sorted key with each indexed prefix.
+    TPartIndexedList& view = cat.c.Parts().PartIndex();
+    for (const char* prefix : {"ldf4", "AVA5", "A", "LD", "Z9"}) {
+        const int at = view.Indexer().Lookup(prefix);
+        EXPECT_TRUE(StartsText(prefix, view.Entry(at)->PartNo())) << prefix;
+        if (at > 0) EXPECT_FALSE(StartsText(prefix, view.Entry(at - 1)->PartNo())) << prefix;
+    }
 }
 
 TEST(CatalogEntry, PricesDiscountsAndPartReference) {
