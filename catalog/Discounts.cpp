@@ -173,11 +173,10 @@ void TCustomDiscount::ApplyToCatalog(TLOMContainer& container) {
                 }
                 step();
             }
-            const TPartNoLookup parts(container.Parts());
             for (int i = 0; i < n; ++i) {
                 TBaseDiscountItem* item = Item(i);
                 if (!item->Applied()) {
-                    const int pos = parts.Find(item->Path());
+                    const int pos = container.Parts().FindByPartNo(item->Path());
                     if (pos >= 0) {
                         TLOMEntry* e = container.Parts().Entry(pos);
                         e->SetDiscount(item->Discount());
@@ -235,30 +234,6 @@ int TCustomDiscounts::IndexOfName(std::string_view text) const {
 int TCustomDiscounts::IndexOfDisplayName(std::string_view text) const {
     for (int i = 0; i < Count(); ++i)
         if (SameText(Item(i)->DisplayName(), text)) return i;
-    return -1;
-}
-
-// ---------------------------------------------------------------- TPartNoLookup
-
-TPartNoLookup::TPartNoLookup(TLOMDataList& parts) : parts_(parts) {
-    // Equal keys sit together in the sorted view; the first of each run is what
-    // FindByPartNo answers.
-    TPartIndexedList& view = parts.PartIndex();
-    byHash_.reserve(static_cast<size_t>(view.Count()));
-    const TBaseDAVEntry* previous = nullptr;
-    for (int i = 0; i < view.Count(); ++i) {
-        const TBaseDAVEntry* e = view.Entry(i);
-        if (previous && previous->PartNoHash() == e->PartNoHash() && SameText(previous->PartNo(), e->PartNo()))
-            continue;
-        byHash_.emplace(e->PartNoHash(), e->MasterPosition());
-        previous = e;
-    }
-}
-
-int TPartNoLookup::Find(std::string_view partNo) const {
-    const auto range = byHash_.equal_range(StringHashUpper(partNo));
-    for (auto it = range.first; it != range.second; ++it)
-        if (SameText(parts_.Entry(it->second)->PartNo(), partNo)) return it->second;
     return -1;
 }
 

@@ -133,20 +133,6 @@ private:
     TLOMNodeData* nodeData_ = nullptr;
 };
 
-// Part-number look-up over a whole part list built once, with the answers of
-// FindByPartNo (the first match in the sorted view), for loops that look up many
-// part numbers: each look-up costs a hash probe instead of a scan of the view.
-class TPartNoLookup {
-public:
-    explicit TPartNoLookup(TLOMDataList& parts);
-    // Master position, or -1.
-    int Find(std::string_view partNo) const;
-
-private:
-    TLOMDataList& parts_;
-    std::unordered_multimap<uint32_t, int> byHash_;  // hash -> master position
-};
-
 // The class names and the short names written in custom discount files.
 void RegisterDiscountClasses();
 void UnregisterDiscountAliases();

@@ -229,13 +229,6 @@ TEST(Discounts, ProgressEveryHundredTwentyEightItems) {
     }
 }
 
-TEST(Discounts, PartLookupAgreesWithTheIndex) {
-    Catalog cat("[A]\r\nab-1|x|1\r\nAB-1|dup|2\r\nab-10|y|3\r\nZ|z|4\r\n");
-    TPartNoLookup lookup(cat.data.GetParts());
-    for (const char* key : {"AB-1", "ab-1", "AB-10", "z", "AB-", "ab-100", "", "Q"})
-        EXPECT_EQ(lookup.Find(key), cat.data.GetParts().FindByPartNo(key)) << key;
-}
-
 namespace {
 struct TempFolder {
     fs::path dir;
