@@ -467,6 +467,19 @@ void LoadFromReader(TLOMContainer& self, TLineReader& reader, const std::string&
 }
 }  // namespace
 
+namespace {
+// The indexes hold what was read even when reading stopped early.
+void LoadAndReindex(TLOMContainer& self, TLineReader& reader, const std::string& path) {
+    try {
+        LoadFromReader(self, reader, path, self.Parts(), self.Root());
+    } catch (...) {
+        self.Parts().Reindex();
+        throw;
+    }
+    self.Parts().Reindex();
+}
+}  // namespace
+
 void TLOMContainer::LoadCatalog(const std::string& path) {
     std::unique_ptr<TLineReader> reader;
     try {
@@ -474,24 +487,12 @@ void TLOMContainer::LoadCatalog(const std::string& path) {
     } catch (const EStreamError&) {
         throw ENoDAVData("");
     }
-    try {
-        LoadFromReader(*this, *reader, path, *parts_, *root_);
-    } catch (...) {
-        parts_->Reindex();
-        throw;
-    }
-    parts_->Reindex();
+    LoadAndReindex(*this, *reader, path);
 }
 
 void TLOMContainer::LoadCatalogText(std::string_view bytes, const std::string& path) {
     TLineReader reader(bytes);
-    try {
-        LoadFromReader(*this, reader, path, *parts_, *root_);
-    } catch (...) {
-        parts_->Reindex();
-        throw;
-    }
-    parts_->Reindex();
+    LoadAndReindex(*this, reader, path);
 }
 
 void RegisterCatalogTreeClasses() {
